@@ -1,0 +1,16 @@
+// How many bytes each kind of host data holds right now. Read-only walks: no allocation.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_services.h"
+
+namespace kestrum {
+
+uint64_t Memory_Compute_Default();
+// The subtree of `start`, or with null the whole image database and its file records.
+uint64_t Memory_Compute_DB(Orvan_2D* start);
+uint64_t Memory_Compute_Undo();
+uint64_t Memory_Compute_Geom();
+
+}  // namespace kestrum

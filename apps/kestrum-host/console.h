@@ -1,0 +1,69 @@
+// The host console's session machinery: a table of actions, one handler a word, each
+// subsystem adding its own from its own file. A handler gets the session and the
+// line's words (words[0] is the action word) and throws Action_Error when the line is
+// wrong; the console then prints "error: LINE: WHY" and, in a session file, stops.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "hostsim/module.h"
+
+namespace console {
+
+using Words = std::vector<std::string>;
+
+struct Action_Error : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct Session {
+  hostsim::Module& module;
+  std::string png_dir;       // where the demo's pictures go (--png-dir)
+  HWND panel_window = nullptr;  // made by "panel create"; null before
+
+  explicit Session(hostsim::Module& loaded) : module(loaded) {}
+
+  // Prints one output line ("ret ...", say) on standard output.
+  void print(const std::string& line);
+  // Prints "ret ENTRY VALUES" (VALUES may be empty).
+  void ret(const std::string& entry, const std::string& values);
+  // To be called after every entry-point call: the host delivers deferred updates.
+  void entry_returned();
+};
+
+using Handler = std::function<void(Session&, const Words&)>;
+
+class Action_Table {
+ public:
+  void add(const std::string& word, Handler handler);
+  const Handler* find(const std::string& word) const;
+
+ private:
+  std::map<std::string, Handler> handlers_;
+};
+
+// Word parsing; each throws Action_Error with a short reason.
+int64_t parse_int(const std::string& word);          // decimal, or hex with 0x; sign allowed
+uint64_t parse_unsigned(const std::string& word);    // decimal, or hex with 0x
+uint64_t parse_bytes(const std::string& word);       // a number, optionally K, M or G
+// Throws unless words.size() - 1 lies in [least, most]; `usage` goes into the reason.
+void expect_args(const Words& words, size_t least, size_t most, const char* usage);
+
+// Each subsystem's actions, in its own file.
+void add_lifecycle_actions(Action_Table& table);  // names init exit trace machine gpu log set unset
+void add_data_actions(Action_Table& table);       // node drop root image undo object3d file3d tag3d iterator
+void add_panel_actions(Action_Table& table);      // panel snapshot
+void add_event_actions(Action_Table& table);      // open close show hide draw query motion click
+                                                  // leave help scroll update delivery
+void add_script_actions(Action_Table& table);     // get
+
+// A script line "WORD: ARGS..." for the command word that Script_Register gave;
+// `args` are the words after the colon.
+void run_script_line(Session& session, const Words& args);
+
+}  // namespace console

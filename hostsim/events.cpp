@@ -1,0 +1,69 @@
+#include "hostsim/events.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "hostsim/reset.h"
+
+namespace hostsim {
+
+namespace {
+std::vector<Event> g_events;
+bool g_recording = true;
+Sink g_sink;
+
+void keep(Event event) {
+  if (!g_recording) return;
+  if (g_sink) g_sink(event);
+  g_events.push_back(std::move(event));
+}
+
+const Reset_Registration g_reset{[] {
+  g_events.clear();
+  g_recording = true;
+}};
+}  // namespace
+
+void record_message(int code, std::string text) { keep(Event{Event::MESSAGE, code, std::move(text)}); }
+
+void record_call(std::string line) { keep(Event{Event::CALL, 0, std::move(line)}); }
+
+const std::vector<Event>& events() { return g_events; }
+
+std::vector<std::string> calls() {
+  std::vector<std::string> out;
+  for (const Event& e : g_events)
+    if (e.kind == Event::CALL) out.push_back(e.text);
+  return out;
+}
+
+std::vector<std::string> calls_named(const std::string& name) {
+  std::vector<std::string> out;
+  for (const Event& e : g_events) {
+    if (e.kind != Event::CALL || e.text.compare(0, name.size(), name) != 0) continue;
+    if (e.text.size() == name.size() || e.text[name.size()] == ' ') out.push_back(e.text);
+  }
+  return out;
+}
+
+std::vector<Event> messages() {
+  std::vector<Event> out;
+  for (const Event& e : g_events)
+    if (e.kind == Event::MESSAGE) out.push_back(e);
+  return out;
+}
+
+void clear_events() { g_events.clear(); }
+
+void set_recording(bool on) { g_recording = on; }
+bool recording() { return g_recording; }
+
+void set_sink(Sink sink) { g_sink = std::move(sink); }
+
+std::string hex_word(uint64_t word) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%016" PRIX64, word);
+  return text;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,40 @@
+// The host model's record of what the module did to it: every message written through
+// Error_Fct and every host call, in the order they happened. Tests read the record; the
+// console prints each event through a sink at the moment it happens.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace hostsim {
+
+struct Event {
+  enum Kind { MESSAGE, CALL } kind;
+  int code;          // MESSAGE: the message code
+  std::string text;  // MESSAGE: the formatted text, bytes as written;
+                     // CALL: "NAME ARGS..." as the console prints it after "call "
+};
+
+// Records a message / a host call and hands it to the sink, if any.
+void record_message(int code, std::string text);
+void record_call(std::string line);
+
+const std::vector<Event>& events();
+std::vector<std::string> calls();            // the CALL texts, in order
+std::vector<std::string> calls_named(const std::string& name);  // those beginning "name"
+std::vector<Event> messages();               // the MESSAGE events, in order
+void clear_events();
+
+// With recording off (benchmarks, fuzzing), nothing is kept and no sink is called.
+void set_recording(bool on);
+bool recording();
+
+using Sink = std::function<void(const Event&)>;
+void set_sink(Sink sink);
+
+// 64-bit update words as the console writes them: 0x and 16 upper-case digits.
+std::string hex_word(uint64_t word);
+
+}  // namespace hostsim
