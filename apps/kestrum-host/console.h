@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "hostsim/events.h"
 #include "hostsim/module.h"
 
 namespace console {
@@ -25,6 +26,8 @@ struct Session {
   hostsim::Module& module;
   std::string png_dir;       // where the demo's pictures go (--png-dir)
   HWND panel_window = nullptr;  // made by "panel create"; null before
+  bool log_calls = false;       // also print the host calls ("log calls", --log calls)
+  bool bold_marks = false;      // marked spans in bold: standard output is a terminal
 
   explicit Session(hostsim::Module& loaded) : module(loaded) {}
 
@@ -34,6 +37,9 @@ struct Session {
   void ret(const std::string& entry, const std::string& values);
   // To be called after every entry-point call: the host delivers deferred updates.
   void entry_returned();
+  // Prints one event of the host model's record as it happens: "msg CODE TEXT", or
+  // "call TEXT" while call logging is on.
+  void print_event(const hostsim::Event& event);
 };
 
 using Handler = std::function<void(Session&, const Words&)>;
@@ -65,5 +71,9 @@ void add_script_actions(Action_Table& table);     // get
 // A script line "WORD: ARGS..." for the command word that Script_Register gave;
 // `args` are the words after the colon.
 void run_script_line(Session& session, const Words& args);
+
+// The built-in demo's actions, run when the console is given no session; null while
+// there is none.
+const char* demo_session();
 
 }  // namespace console

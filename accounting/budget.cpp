@@ -1,0 +1,65 @@
+#include "accounting/budget.h"
+
+#include <limits>
+
+#include "accounting/cuda_runtime.h"
+#include "accounting/memory_state.h"
+#include "host/host_services.h"
+#include "plugin/messages.h"
+#include "platform/windows_api.h"
+
+namespace kestrum {
+
+namespace {
+
+uint64_t Round_Down_MiB(uint64_t bytes) { return bytes & ~((uint64_t{1} << 20) - 1); }
+
+// `percent` of the budget less the default share: the product first, the quotient
+// truncated, the subtraction last.
+uint64_t Threshold(uint64_t percent) { return Memory_RAM * percent / 100 - Memory_Default; }
+
+void Log_Figure(const char* format, uint64_t bytes) {
+  const char* text = Int_2_Byte(static_cast<int64_t>(bytes), nullptr);
+  Message(MSG_LOG, format, text ? text : "");
+}
+
+}  // namespace
+
+void Memory_Budget_Init() {
+  Memory_Default = DEFAULT_SHARE;
+  Memory_Reserve = BAR_RESERVE;
+
+  MEMORYSTATUS status{};
+  status.dwLength = sizeof(MEMORYSTATUS);
+  GlobalMemoryStatus(&status);
+
+  // Both fields are unsigned and pointer-wide: widened with zeros.
+  Memory_Available = Round_Down_MiB(static_cast<uint64_t>(status.dwAvailVirtual));
+  Log_Figure("Memory Manager (32 bit) -> %s Tot Available", Memory_Available);
+  Memory_RAM = Round_Down_MiB(static_cast<uint64_t>(status.dwTotalPhys));
+  Log_Figure("Memory Manager (32 bit) -> %s Tot RAM", Memory_RAM);
+  if (Memory_RAM >= Memory_Available) Memory_RAM = Memory_Available;
+
+  if (Memory_RAM == 0) {
+    // Less than 1 MiB of RAM or address space: the thresholds would wrap below zero, and
+    // a purge could free nothing worth having. Both go to the top, so the automatic
+    // purge never starts.
+    Memory_High = std::numeric_limits<uint64_t>::max();
+    Memory_Max = std::numeric_limits<uint64_t>::max();
+    return;
+  }
+  // From 1 MiB up, 80 per cent is more than the default share: no wrap-around.
+  Memory_High = Threshold(80);
+  Memory_Max = Threshold(100);
+}
+
+void Memory_GPU_Init() {
+  Memory_CUDA_Available = 0;  // also when an earlier Init found a GPU
+  if (!Cuda_Runtime_Open()) return;
+  uint64_t free_bytes = 0;
+  uint64_t total_bytes = 0;
+  Cuda_Memory_Info(free_bytes, total_bytes);  // total stays 0 when the call fails
+  Memory_CUDA_Available = total_bytes;
+}
+
+}  // namespace kestrum

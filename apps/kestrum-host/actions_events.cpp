@@ -1,0 +1,88 @@
+// The panel's events and the host's update notifications: open, close, show, hide,
+// draw, query, the pointer's moves, clicks, help requests and departure, scroll steps
+// and update words. Each calls one entry point, prints what it returned and then lets
+// the host deliver the updates that the call queued.
+#include <cstdint>
+#include <string>
+
+#include "apps/kestrum-host/console.h"
+#include "hostsim/windows.h"
+
+namespace console {
+
+namespace {
+
+// The host's mouse-button word for "left button pressed"; the toolkit's Select takes any
+// non-zero word with the pointer over the widget as a press.
+constexpr int LEFT_BUTTON = 1;
+
+void returned(Session& session, const std::string& entry, int value) {
+  session.ret(entry, std::to_string(value));
+  session.entry_returned();
+}
+
+// An entry point without arguments: open, close, show, hide, draw, query, leave.
+Handler plain(kestrum::Ctrl_Plain_Fn hostsim::Module::*entry, const char* name) {
+  return [entry, name](Session& session, const Words& words) {
+    expect_args(words, 0, 0, words[0].c_str());
+    returned(session, name, (session.module.*entry)());
+  };
+}
+
+int16_t position(const std::string& word) {
+  const int64_t value = parse_int(word);
+  if (value < INT16_MIN || value > INT16_MAX) throw Action_Error("position out of 16-bit range: " + word);
+  return static_cast<int16_t>(value);
+}
+
+// A 32-bit word, written signed or as its unsigned bits (0xFFFFFFFF reads as -1).
+int word32(const std::string& word) {
+  const int64_t value = parse_int(word);
+  if (value < INT32_MIN || value > static_cast<int64_t>(UINT32_MAX))
+    throw Action_Error("word out of 32-bit range: " + word);
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+}
+
+// motion / click / help X Y [WORD]: the pointer goes to (X, Y) in the panel window
+// first, so that the toolkit's Select sees it there.
+Handler pointer(kestrum::Ctrl_Pointer_Fn hostsim::Module::*entry, const char* name, const char* usage) {
+  return [entry, name, usage](Session& session, const Words& words) {
+    expect_args(words, 2, 3, usage);
+    if (session.panel_window == nullptr) throw Action_Error("no panel window: \"panel create\" first");
+    const int16_t x = position(words[1]);
+    const int16_t y = position(words[2]);
+    const int word = words.size() > 3 ? word32(words[3]) : LEFT_BUTTON;
+    hostsim::set_pointer(session.panel_window, x, y);
+    returned(session, name, (session.module.*entry)(nullptr, word, x, y));
+  };
+}
+
+void scroll(Session& session, const Words& words) {
+  expect_args(words, 1, 1, "scroll N");
+  returned(session, "Ctrl_Scroll", session.module.Ctrl_Scroll(nullptr, word32(words[1])));
+}
+
+void update(Session& session, const Words& words) {
+  expect_args(words, 1, 1, "update WORD");
+  returned(session, "Update_A", session.module.Update_A(parse_unsigned(words[1])));
+}
+
+}  // namespace
+
+void add_event_actions(Action_Table& table) {
+  using M = hostsim::Module;
+  table.add("open", plain(&M::Ctrl_Open, "Ctrl_Open"));
+  table.add("close", plain(&M::Ctrl_Close, "Ctrl_Close"));
+  table.add("show", plain(&M::Ctrl_Show, "Ctrl_Show"));
+  table.add("hide", plain(&M::Ctrl_Hide, "Ctrl_Hide"));
+  table.add("draw", plain(&M::Ctrl_Draw, "Ctrl_Draw"));
+  table.add("query", plain(&M::Ctrl_Query, "Ctrl_Query"));
+  table.add("leave", plain(&M::Ctrl_Leave, "Ctrl_Leave"));
+  table.add("motion", pointer(&M::Ctrl_Motion, "Ctrl_Motion", "motion X Y [WORD]"));
+  table.add("click", pointer(&M::Ctrl_Click, "Ctrl_Click", "click X Y [WORD]"));
+  table.add("help", pointer(&M::Ctrl_Help, "Ctrl_Help", "help X Y [KEY]"));
+  table.add("scroll", scroll);
+  table.add("update", update);
+}
+
+}  // namespace console

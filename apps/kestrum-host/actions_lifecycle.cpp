@@ -1,0 +1,148 @@
+// The module's life cycle and the host settings around it: names, init, exit, trace,
+// machine, gpu, delivery, log, set and unset.
+#include <limits>
+
+#include "apps/kestrum-host/console.h"
+#include "host/host_services.h"
+#include "hostsim/gpu.h"
+#include "hostsim/machine.h"
+#include "hostsim/updates.h"
+#include "hostsim/variables.h"
+
+namespace console {
+
+namespace {
+
+std::string text_or_null(const char* text) { return text ? text : "null"; }
+
+void names(Session& session, const Words& words) {
+  expect_args(words, 0, 0, "names");
+  hostsim::Module& module = session.module;
+  session.ret("Register", text_or_null(module.Register(0)));
+  session.entry_returned();
+  session.ret("Sort", text_or_null(module.Sort()));
+  session.entry_returned();
+  session.ret("Version", text_or_null(module.Version()));
+  session.entry_returned();
+  session.ret("Script_Register", text_or_null(module.Script_Register()));
+  session.entry_returned();
+  session.ret("Update_Register", hostsim::hex_word(module.Update_Register()));
+  session.entry_returned();
+
+  char** table = nullptr;
+  const int count = module.Variable_Register(&table);
+  std::string values = std::to_string(count);
+  if (table == nullptr)
+    values += " null";
+  else
+    for (int i = 0; i < count; ++i) values += " " + text_or_null(table[i]);
+  session.ret("Variable_Register", values);
+  session.entry_returned();
+}
+
+void init(Session& session, const Words& words) {
+  expect_args(words, 0, 0, "init");
+  session.ret("Init", std::to_string(session.module.Init()));
+  session.entry_returned();
+}
+
+void exit_module(Session& session, const Words& words) {
+  expect_args(words, 0, 0, "exit");
+  session.ret("Exit", std::to_string(session.module.Exit()));
+  session.entry_returned();
+}
+
+void trace(Session&, const Words& words) {
+  expect_args(words, 1, 1, "trace N");
+  const int64_t level = parse_int(words[1]);
+  if (level < std::numeric_limits<signed char>::min() ||
+      level > std::numeric_limits<signed char>::max())
+    throw Action_Error("trace level out of range -128..127: " + words[1]);
+  Flag_Trace = static_cast<signed char>(level);
+}
+
+void machine(Session&, const Words& words) {
+  expect_args(words, 1, 2, "machine PHYS AVAIL | machine real");
+  if (words.size() == 2) {
+    if (words[1] != "real") throw Action_Error("usage: machine PHYS AVAIL | machine real");
+    hostsim::use_real_machine();
+    return;
+  }
+  hostsim::set_machine(parse_bytes(words[1]), parse_bytes(words[2]));
+}
+
+void gpu(Session&, const Words& words) {
+  expect_args(words, 1, 2, "gpu none|broken|noinfo|TOTAL [USED]");
+  const std::string& what = words[1];
+  if (words.size() == 2 && what == "none") {
+    hostsim::gpu_none();
+  } else if (words.size() == 2 && what == "broken") {
+    hostsim::gpu_broken();
+  } else if (words.size() == 2 && what == "noinfo") {
+    hostsim::gpu_noinfo();
+  } else {
+    const uint64_t total = parse_bytes(what);
+    hostsim::gpu_present(total, words.size() == 3 ? parse_bytes(words[2]) : 0);
+  }
+}
+
+void delivery(Session&, const Words& words) {
+  expect_args(words, 1, 1, "delivery sync|deferred");
+  if (words[1] == "sync")
+    hostsim::set_delivery(hostsim::Delivery::SYNC);
+  else if (words[1] == "deferred")
+    hostsim::set_delivery(hostsim::Delivery::DEFERRED);
+  else
+    throw Action_Error("usage: delivery sync|deferred");
+}
+
+void log(Session& session, const Words& words) {
+  expect_args(words, 1, 1, "log calls|quiet");
+  if (words[1] != "calls" && words[1] != "quiet") throw Action_Error("usage: log calls|quiet");
+  session.log_calls = words[1] == "calls";
+}
+
+void expect_variable_name(const std::string& name) {
+  if (name.empty() || name[0] != '$') throw Action_Error("a variable name begins with $: " + name);
+}
+
+// A value that reads as a number is a number; anything else, blanks included, a text.
+void set(Session&, const Words& words) {
+  expect_args(words, 2, std::numeric_limits<size_t>::max(), "set $VAR VALUE");
+  expect_variable_name(words[1]);
+  std::string value = words[2];
+  for (size_t i = 3; i < words.size(); ++i) value += " " + words[i];
+  int64_t number = 0;
+  try {
+    number = parse_int(value);
+  } catch (const Action_Error&) {
+    hostsim::set_text_variable(words[1], value);
+    return;
+  }
+  if (number < std::numeric_limits<intptr_t>::min() || number > std::numeric_limits<intptr_t>::max())
+    throw Action_Error("value out of range for a host variable: " + value);
+  hostsim::set_variable(words[1], static_cast<intptr_t>(number));
+}
+
+void unset(Session&, const Words& words) {
+  expect_args(words, 1, 1, "unset $VAR");
+  expect_variable_name(words[1]);
+  if (!hostsim::unset_variable(words[1])) throw Action_Error("no variable " + words[1]);
+}
+
+}  // namespace
+
+void add_lifecycle_actions(Action_Table& table) {
+  table.add("names", names);
+  table.add("init", init);
+  table.add("exit", exit_module);
+  table.add("trace", trace);
+  table.add("machine", machine);
+  table.add("gpu", gpu);
+  table.add("delivery", delivery);
+  table.add("log", log);
+  table.add("set", set);
+  table.add("unset", unset);
+}
+
+}  // namespace console

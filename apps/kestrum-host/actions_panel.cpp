@@ -1,0 +1,118 @@
+// The panel's actions: register, create and resize the panel window, and snapshot it.
+#include <filesystem>
+#include <string>
+
+#include "apps/kestrum-host/console.h"
+#include "hostsim/windows.h"
+
+namespace console {
+
+namespace {
+
+// The size the module registered, once "panel register" (or "panel create" without a
+// size) asked for it.
+struct Registered {
+  bool known = false;
+  int width = 0;
+  int height = 0;
+};
+Registered g_registered;
+
+void register_panel(Session& session) {
+  int width = 0;
+  const int height = session.module.Ctrl_Register(&width);
+  g_registered = Registered{true, width, height};
+  session.ret("Ctrl_Register", std::to_string(height) + " " + std::to_string(width));
+  session.entry_returned();
+}
+
+int parse_size(const std::string& word, const char* what) {
+  const int64_t value = parse_int(word);
+  if (value < 0 || value > 32767) throw Action_Error(std::string(what) + " out of range: " + word);
+  return static_cast<int>(value);
+}
+
+HWND require_window(const Session& session) {
+  if (!session.panel_window) throw Action_Error("no panel window yet: use \"panel create\" first");
+  return session.panel_window;
+}
+
+void create_panel(Session& session, const Words& words) {
+  expect_args(words, 1, 3, "panel create [W H]");
+  if (words.size() == 3) throw Action_Error("usage: panel create [W H]");
+  int width = 0;
+  int height = 0;
+  if (words.size() == 4) {
+    width = parse_size(words[2], "width");
+    height = parse_size(words[3], "height");
+  } else {
+    if (!g_registered.known) register_panel(session);
+    width = g_registered.width;
+    height = g_registered.height;
+    if (height < 0) throw Action_Error("the registered height is negative: give W H");
+  }
+  HWND window = hostsim::create_window(width, height);
+  session.panel_window = window;
+  const int result = session.module.Ctrl_Create(window, width, height);
+  session.ret("Ctrl_Create", std::to_string(result));
+  session.entry_returned();
+}
+
+void resize_panel(Session& session, const Words& words) {
+  expect_args(words, 1, 4, "panel resize [null] [W H]");
+  HWND window = require_window(session);
+  size_t next = 2;
+  HWND passed = window;
+  if (words.size() > next && words[next] == "null") {
+    passed = nullptr;
+    ++next;
+  }
+  int width = hostsim::window_width(window);
+  int height = hostsim::window_height(window);
+  if (words.size() - next == 2) {
+    width = parse_size(words[next], "width");
+    height = parse_size(words[next + 1], "height");
+    if (width != hostsim::window_width(window) || height != hostsim::window_height(window))
+      hostsim::resize_window(window, width, height);
+  } else if (words.size() != next) {
+    throw Action_Error("usage: panel resize [null] [W H]");
+  }
+  const int result = session.module.Ctrl_Resize(passed, width, height);
+  session.ret("Ctrl_Resize", std::to_string(result));
+  session.entry_returned();
+}
+
+void panel_action(Session& session, const Words& words) {
+  if (words.size() < 2) throw Action_Error("usage: panel register|create|resize ...");
+  const std::string& what = words[1];
+  if (what == "register") {
+    expect_args(words, 1, 1, "panel register");
+    register_panel(session);
+  } else if (what == "create") {
+    create_panel(session, words);
+  } else if (what == "resize") {
+    resize_panel(session, words);
+  } else {
+    throw Action_Error("unknown panel action " + what);
+  }
+}
+
+void snapshot_action(Session& session, const Words& words) {
+  expect_args(words, 1, 1, "snapshot FILE.png");
+  HWND window = require_window(session);
+  const std::filesystem::path path(words[1]);
+  std::error_code failed;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), failed);
+  if (failed) throw Action_Error("cannot create " + path.parent_path().string() + ": " + failed.message());
+  std::string error;
+  if (!hostsim::write_png(window, path.string(), error)) throw Action_Error(error);
+}
+
+}  // namespace
+
+void add_panel_actions(Action_Table& table) {
+  table.add("panel", panel_action);
+  table.add("snapshot", snapshot_action);
+}
+
+}  // namespace console

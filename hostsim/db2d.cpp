@@ -1,0 +1,301 @@
+#include "hostsim/db2d.h"
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+#include <unordered_map>
+
+#include "hostsim/events.h"
+#include "hostsim/real_memory.h"
+#include "hostsim/reset.h"
+#include "hostsim/variables.h"
+
+namespace hostsim {
+
+namespace {
+
+// A node of the tree, as the host keeps it behind the opaque Orvan_2D.
+struct Node : Orvan_2D {
+  std::string name;  // empty for the root
+  Node* parent = nullptr;
+  std::vector<std::unique_ptr<Node>> children;
+  std::unordered_map<std::string_view, Node*> by_name;  // keys view the children's names
+  uint64_t bytes = 0;
+  // Pending releases, each given up once, with its real memory when held for real.
+  std::vector<Level_Release> releases;
+  std::vector<Real_Memory> release_memory;
+  Real_Memory rest_memory;  // the part no level releases
+  const char* holder = nullptr;  // who holds the lock; null when free
+  std::vector<std::pair<unsigned short, std::string>> drops;  // level, path dropped then
+
+  std::string path() const {
+    if (!parent) return "/";
+    const std::string above = parent->path();
+    return (above == "/" ? "" : above) + "/" + name;
+  }
+};
+
+constexpr uint32_t MAX_FILE_RECORDS = 1u << 16;
+
+Node* as_node(Orvan_2D* node) { return static_cast<Node*>(node); }
+
+// One 2-D file record with its image records and the table the module reads.
+struct File_Record {
+  Orvan_2D_File record{};
+  std::vector<std::unique_ptr<Orvan_Image>> images;
+  std::vector<Orvan_Image*> table;
+  std::vector<Real_Memory> pixels;
+};
+
+std::unique_ptr<Node> g_root;
+Orvan_2D* g_root_pt = nullptr;  // storage of $DB_2D_ROOT_PT
+std::vector<std::unique_ptr<File_Record>> g_files;
+std::vector<Orvan_2D_File*> g_file_table;
+uint32_t g_file_nb = 0;                // storage of $DB_2D_FILE_NB
+Orvan_2D_File** g_file_pt = nullptr;   // storage of $DB_2D_FILE_PT
+std::vector<std::string> g_node_faults;
+int g_locks_held = 0;
+
+Node& root() {
+  if (!g_root) {
+    g_root = std::make_unique<Node>();
+    g_root_pt = g_root.get();
+  }
+  return *g_root;
+}
+
+// The names along a path; "/" has none.
+std::vector<std::string> split_path(const std::string& path) {
+  if (path.empty() || path[0] != '/') throw std::invalid_argument("a path begins with /: " + path);
+  std::vector<std::string> names;
+  if (path == "/") return names;
+  size_t at = 1;
+  while (true) {
+    const size_t slash = path.find('/', at);
+    const std::string name = path.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
+    if (name.empty()) throw std::invalid_argument("empty node name in " + path);
+    names.push_back(name);
+    if (slash == std::string::npos) break;
+    at = slash + 1;
+  }
+  return names;
+}
+
+Node* child_named(Node& node, const std::string& name) {
+  const auto found = node.by_name.find(name);
+  return found != node.by_name.end() ? found->second : nullptr;
+}
+
+// The node at `path`, or null when some node along it does not exist.
+Node* find(const std::string& path) {
+  Node* node = &root();
+  for (const std::string& name : split_path(path)) {
+    node = child_named(*node, name);
+    if (!node) return nullptr;
+  }
+  return node;
+}
+
+Node& existing(const std::string& path) {
+  Node* node = find(path);
+  if (!node) throw std::invalid_argument("no node " + path);
+  return *node;
+}
+
+File_Record& file_record(uint32_t file) {
+  if (file >= MAX_FILE_RECORDS) throw std::invalid_argument("file record number too large");
+  while (g_files.size() <= file) {
+    g_files.push_back(std::make_unique<File_Record>());
+    g_file_table.push_back(&g_files.back()->record);
+  }
+  g_file_nb = static_cast<uint32_t>(g_file_table.size());
+  g_file_pt = g_file_table.data();
+  return *g_files[file];
+}
+
+void record_lock(const char* call, const Node& node, const char* owner) {
+  if (recording()) record_call(std::string(call) + " " + node.path() + " " + owner);
+}
+
+void node_fault(const std::string& what) { g_node_faults.push_back(what); }
+
+// The tables are part of the host from the start; a reset empties them.
+void define_tables() {
+  root();
+  define_variable("$DB_2D_ROOT_PT", &g_root_pt);
+  define_variable("$DB_2D_FILE_NB", &g_file_nb);
+  define_variable("$DB_2D_FILE_PT", &g_file_pt);
+}
+const bool g_started = (define_tables(), true);
+
+const Reset_Registration g_reset{[] {
+  g_root.reset();
+  g_files.clear();
+  g_file_table.clear();
+  g_file_nb = 0;
+  g_file_pt = nullptr;
+  g_node_faults.clear();
+  g_locks_held = 0;
+  define_tables();
+}};
+
+}  // namespace
+
+void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_Release>& releases,
+              bool real) {
+  uint64_t releasable = 0;
+  for (const Level_Release& release : releases) {
+    if (release.bytes > bytes - releasable) throw std::invalid_argument("releases exceed the node's bytes");
+    releasable += release.bytes;
+  }
+  std::vector<std::string> names = split_path(path);
+  Node* node = &root();
+  if (!names.empty()) {
+    const std::string name = names.back();
+    names.pop_back();
+    for (const std::string& above : names) {
+      node = child_named(*node, above);
+      if (!node) throw std::invalid_argument("no parent node for " + path);
+    }
+    Node* parent = node;
+    node = child_named(*parent, name);
+    if (!node) {
+      parent->children.push_back(std::make_unique<Node>());
+      node = parent->children.back().get();
+      node->name = name;
+      node->parent = parent;
+      parent->by_name.emplace(node->name, node);
+    }
+  }
+  // Take the real memory first, so a failure leaves the node as it was.
+  std::vector<Real_Memory> release_memory;
+  Real_Memory rest_memory;
+  if (real) {
+    for (const Level_Release& release : releases) release_memory.emplace_back(release.bytes);
+    rest_memory = Real_Memory(bytes - releasable);
+  }
+  node->bytes = bytes;
+  node->releases = releases;
+  node->release_memory = std::move(release_memory);
+  node->rest_memory = std::move(rest_memory);
+}
+
+void drop_node(const std::string& path) {
+  Node& node = existing(path);
+  if (!node.parent) throw std::invalid_argument("the root cannot be dropped");
+  Node& parent = *node.parent;
+  parent.by_name.erase(node.name);
+  auto& siblings = parent.children;
+  for (auto it = siblings.begin(); it != siblings.end(); ++it) {
+    if (it->get() == &node) {
+      siblings.erase(it);
+      return;
+    }
+  }
+}
+
+bool node_exists(const std::string& path) { return find(path) != nullptr; }
+
+uint64_t node_bytes(const std::string& path) { return existing(path).bytes; }
+
+Orvan_2D* node_at(const std::string& path) { return &existing(path); }
+
+void drop_on_cleanup(const std::string& path, unsigned short level, const std::string& target) {
+  Node& node = existing(path);
+  split_path(target);
+  if (target == "/" || path == target || path.compare(0, target.size() + 1, target + "/") == 0)
+    throw std::invalid_argument(target + " is " + path + " or above it");
+  node.drops.emplace_back(level, target);
+}
+
+void set_root_present(bool present) { g_root_pt = present ? &root() : nullptr; }
+
+void add_image(uint32_t file, uint16_t x, uint16_t y, uint16_t z, uint16_t t, uint16_t bits,
+               uint8_t samples, bool real) {
+  Real_Memory pixels;
+  if (real) {
+    const uint64_t element = uint64_t{bits} / 8 * samples + 1;
+    pixels = Real_Memory(element * x * y * z * t);
+  }
+  File_Record& record = file_record(file);
+  record.images.push_back(std::make_unique<Orvan_Image>(Orvan_Image{x, y, z, t, bits, samples}));
+  record.table.push_back(record.images.back().get());
+  record.pixels.push_back(std::move(pixels));
+  record.record.Image_Nb = static_cast<int32_t>(record.table.size());
+  record.record.Image_Tab = record.table.data();
+}
+
+void set_image_count(uint32_t file, int32_t count) { file_record(file).record.Image_Nb = count; }
+
+uint32_t file_count() { return g_file_nb; }
+
+const std::vector<std::string>& node_faults() { return g_node_faults; }
+
+int locks_held() { return g_locks_held; }
+
+}  // namespace hostsim
+
+// ---- The node's members, as the module calls them -----------------------------------
+
+using hostsim::as_node;
+
+uint64_t Orvan_2D::User_Memory() { return as_node(this)->bytes; }
+
+uint64_t Orvan_2D::User_Cleanup(unsigned short level) {
+  hostsim::Node& node = *as_node(this);
+  uint64_t released = 0;
+  for (size_t i = 0; i < node.releases.size(); ++i) {
+    hostsim::Level_Release& release = node.releases[i];
+    if (release.level != level || release.bytes == 0) continue;
+    released += release.bytes;
+    node.bytes -= release.bytes;
+    release.bytes = 0;
+    if (i < node.release_memory.size()) node.release_memory[i] = hostsim::Real_Memory();
+  }
+  if (hostsim::recording()) {
+    hostsim::record_call("User_Cleanup " + node.path() + " " + std::to_string(level) + " " +
+                         std::to_string(released));
+  }
+  for (const auto& drop : node.drops)
+    if (drop.first == level && hostsim::node_exists(drop.second)) hostsim::drop_node(drop.second);
+  return released;
+}
+
+int Orvan_2D::Child_Get_Nb() { return static_cast<int>(as_node(this)->children.size()); }
+
+Orvan_2D* Orvan_2D::Child_Get_Pt(int index) {
+  const hostsim::Node& node = *as_node(this);
+  const auto& children = node.children;
+  if (index < 0 || static_cast<size_t>(index) >= children.size()) {
+    hostsim::node_fault("Child_Get_Pt " + node.path() + " " + std::to_string(index) + " of " +
+                        std::to_string(children.size()));
+    return nullptr;
+  }
+  return children[static_cast<size_t>(index)].get();
+}
+
+int Orvan_2D::Mutex_Open(const char* owner) {
+  hostsim::Node& node = *as_node(this);
+  hostsim::record_lock("Mutex_Open", node, owner);
+  if (node.holder) {
+    hostsim::node_fault("Mutex_Open " + node.path() + " by " + owner + ", held by " + node.holder);
+    return 0;
+  }
+  node.holder = owner;
+  ++hostsim::g_locks_held;
+  return 1;
+}
+
+int Orvan_2D::Mutex_Close(const char* owner) {
+  hostsim::Node& node = *as_node(this);
+  hostsim::record_lock("Mutex_Close", node, owner);
+  if (!node.holder || std::strcmp(node.holder, owner) != 0) {
+    hostsim::node_fault("Mutex_Close " + node.path() + " by " + owner + ", held by " +
+                        (node.holder ? node.holder : "-"));
+    return 0;
+  }
+  node.holder = nullptr;
+  --hostsim::g_locks_held;
+  return 1;
+}

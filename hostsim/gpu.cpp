@@ -1,0 +1,60 @@
+// Which CUDA runtime the process offers. The simulated runtime (cudasim/cudasim.h) is
+// loaded globally from beside this library the first time a gpu_* call asks for it, so
+// that a tool looking for a runtime the process already has finds it before any library
+// of the machine; it is never unloaded. Until then, and after a reset (its MACHINE mode),
+// a tool sees the machine's own runtime, if any.
+#include "hostsim/gpu.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "cudasim/cudasim.h"
+#include "hostsim/reset.h"
+
+namespace hostsim {
+
+namespace {
+
+Kestrum_Cudasim_Configure_Fn g_configure = nullptr;
+
+// The folder this library was loaded from, with its final '/'.
+std::string own_folder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&gpu_none), &info) == 0 || info.dli_fname == nullptr)
+    return "";
+  const std::string path = info.dli_fname;
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+Kestrum_Cudasim_Configure_Fn simulator() {
+  if (g_configure) return g_configure;
+  const std::string path = own_folder() + KESTRUM_CUDASIM_NAME;
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (!library) {
+    const char* why = dlerror();
+    throw std::runtime_error("cannot load the simulated CUDA runtime: " +
+                             std::string(why ? why : path));
+  }
+  g_configure = reinterpret_cast<Kestrum_Cudasim_Configure_Fn>(
+      dlsym(library, "kestrum_cudasim_configure"));
+  if (!g_configure) throw std::runtime_error(path + " lacks kestrum_cudasim_configure");
+  return g_configure;
+}
+
+const Reset_Registration g_reset{[] {
+  if (g_configure) g_configure(KESTRUM_CUDASIM_MACHINE, 0, 0);
+}};
+
+}  // namespace
+
+void gpu_none() { simulator()(KESTRUM_CUDASIM_NONE, 0, 0); }
+void gpu_broken() { simulator()(KESTRUM_CUDASIM_BROKEN, 0, 0); }
+void gpu_noinfo() { simulator()(KESTRUM_CUDASIM_NOINFO, 0, 0); }
+void gpu_present(uint64_t total, uint64_t used) {
+  simulator()(KESTRUM_CUDASIM_PRESENT, total, used);
+}
+
+}  // namespace hostsim

@@ -1,0 +1,99 @@
+// The host's utility services as a tool sees them: the message window (Error_Fct), the
+// byte-count text, the host's window and trace level, and the help and redraw requests.
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "host/host_services.h"
+#include "hostsim/events.h"
+#include "hostsim/machine.h"
+#include "hostsim/reset.h"
+
+HWND hwnd = nullptr;  // the host model has no main window of its own
+signed char Flag_Trace = 0;
+
+namespace {
+
+bool g_exact_bytes = false;
+
+const hostsim::Reset_Registration g_reset{[] {
+  Flag_Trace = 0;
+  g_exact_bytes = false;
+}};
+
+// "1.50 GiB", "512 KiB", "100 B": a whole number of a unit without decimals. A count
+// that two decimals would show as whole ("2.00 GiB" for 2047 MiB) goes down a unit.
+void write_human(uint64_t magnitude, bool negative, char* out, size_t size) {
+  static const char* const UNITS[] = {"B", "KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+  const char* sign = negative ? "-" : "";
+  unsigned unit = 0;
+  while (unit + 1 < sizeof UNITS / sizeof UNITS[0] && magnitude >> (10 * (unit + 1)) != 0) ++unit;
+  for (;; --unit) {
+    const uint64_t scale = uint64_t{1} << (10 * unit);
+    if (magnitude % scale == 0) {
+      std::snprintf(out, size, "%s%" PRIu64 " %s", sign, magnitude / scale, UNITS[unit]);
+      return;
+    }
+    char number[32];
+    std::snprintf(number, sizeof number, "%.2f",
+                  static_cast<double>(magnitude) / static_cast<double>(scale));
+    const std::string digits = number;
+    if (digits.compare(digits.size() - 3, 3, ".00") != 0) {
+      std::snprintf(out, size, "%s%s %s", sign, number, UNITS[unit]);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+namespace hostsim {
+void set_exact_bytes(bool exact) { g_exact_bytes = exact; }
+}  // namespace hostsim
+
+// Formats the text at any length and records it under its code.
+int Error_Fct(HWND, int code, const char* format, ...) {
+  if (format == nullptr) return 0;
+  va_list args;
+  va_start(args, format);
+  va_list measure;
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  std::string text;
+  if (length > 0) {
+    text.resize(static_cast<size_t>(length) + 1);
+    std::vsnprintf(&text[0], text.size(), format, args);
+    text.resize(static_cast<size_t>(length));
+  }
+  va_end(args);
+  hostsim::record_message(code, std::move(text));
+  return 1;
+}
+
+// The text lives in one static buffer, overwritten by the next call.
+char* Int_2_Byte(int64_t bytes, char*) {
+  static char text[64];
+  if (g_exact_bytes) {
+    std::snprintf(text, sizeof text, "%" PRId64, bytes);
+  } else {
+    const bool negative = bytes < 0;
+    // Magnitude in unsigned arithmetic, so that the most negative count has one too.
+    const uint64_t magnitude = negative ? uint64_t{0} - static_cast<uint64_t>(bytes)
+                                        : static_cast<uint64_t>(bytes);
+    write_human(magnitude, negative, text, sizeof text);
+  }
+  return text;
+}
+
+int Fct_Redraw(uint64_t flags, void*, void*, Region_2D*) {
+  hostsim::record_call("Fct_Redraw " + hostsim::hex_word(flags));
+  return 1;
+}
+
+int Fct_Help(const char* page, const char* entry) {
+  hostsim::record_call(std::string("Fct_Help ") + (page ? page : "null") + " " +
+                       (entry ? entry : "null"));
+  return 1;
+}
