@@ -1,13 +1,17 @@
 // The memory-status call: the machine's physical memory and the free address space of
-// this process, real or as set_machine fixed them.
+// this process, real or as set_machine fixed them; and the process's address-space limit.
 #include "hostsim/machine.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 #include "hostsim/reset.h"
 #include "platform/windows_api.h"
@@ -16,14 +20,24 @@ namespace hostsim {
 
 namespace {
 
-bool g_fixed = false;
+bool g_fixed_physical = false;
+bool g_fixed_available = false;
 uint64_t g_physical = 0;
 uint64_t g_available = 0;
 uint32_t g_last_length = 0;
 
+// The address-space limit the process had before limit_address_space changed it.
+bool g_limited = false;
+rlimit g_original_limit{};
+
 const Reset_Registration g_reset{[] {
-  g_fixed = false;
+  g_fixed_physical = false;
+  g_fixed_available = false;
   g_last_length = 0;
+  if (g_limited) {
+    setrlimit(RLIMIT_AS, &g_original_limit);
+    g_limited = false;
+  }
 }};
 
 // User address space of a process of this width: 47 bits on x86-64, and the whole
@@ -31,22 +45,7 @@ const Reset_Registration g_reset{[] {
 constexpr uint64_t USER_ADDRESS_SPACE =
     sizeof(void*) == 8 ? uint64_t{1} << 47 : uint64_t{1} << 32;
 
-// Bytes mapped now, below the user address space's end.
-uint64_t mapped_bytes() {
-  std::FILE* maps = std::fopen("/proc/self/maps", "r");
-  if (!maps) return 0;
-  uint64_t total = 0;
-  char line[512];
-  while (std::fgets(line, sizeof line, maps)) {
-    uint64_t start = 0;
-    uint64_t end = 0;
-    if (std::sscanf(line, "%" SCNx64 "-%" SCNx64, &start, &end) != 2) continue;
-    if (start >= USER_ADDRESS_SPACE || end <= start) continue;  // [vsyscall] and the like
-    total += (end < USER_ADDRESS_SPACE ? end : USER_ADDRESS_SPACE) - start;
-  }
-  std::fclose(maps);
-  return total;
-}
+constexpr uint64_t MIB = uint64_t{1} << 20;
 
 // A 32-bit SIZE_T cannot hold more than 4 GiB - 1; like the Windows call, report that.
 SIZE_T saturate(uint64_t bytes) {
@@ -56,13 +55,65 @@ SIZE_T saturate(uint64_t bytes) {
 
 }  // namespace
 
+uint64_t mapped_bytes() {
+  std::FILE* maps = std::fopen("/proc/self/maps", "r");
+  if (!maps) return 0;
+  uint64_t total = 0;
+  char line[512];
+  while (std::fgets(line, sizeof line, maps)) {
+    uint64_t start = 0;
+    uint64_t end = 0;
+    const bool whole_line = std::strchr(line, '\n') != nullptr;
+    const bool parsed = std::sscanf(line, "%" SCNx64 "-%" SCNx64, &start, &end) == 2;
+    // A path longer than the buffer continues on the next read: skip that rest.
+    while (!whole_line && std::fgets(line, sizeof line, maps) && !std::strchr(line, '\n')) {
+    }
+    if (!parsed || start >= USER_ADDRESS_SPACE || end <= start) continue;  // [vsyscall] and the like
+    total += (end < USER_ADDRESS_SPACE ? end : USER_ADDRESS_SPACE) - start;
+  }
+  std::fclose(maps);
+  return total;
+}
+
 void set_machine(uint64_t physical_bytes, uint64_t available_bytes) {
-  g_fixed = true;
+  g_fixed_physical = true;
+  g_fixed_available = true;
   g_physical = physical_bytes;
   g_available = available_bytes;
 }
 
-void use_real_machine() { g_fixed = false; }
+void set_physical_memory(uint64_t physical_bytes) {
+  g_fixed_physical = true;
+  g_fixed_available = false;
+  g_physical = physical_bytes;
+}
+
+void use_real_machine() {
+  g_fixed_physical = false;
+  g_fixed_available = false;
+}
+
+void limit_address_space(uint64_t more_bytes) {
+  const long page = sysconf(_SC_PAGESIZE);
+  const uint64_t allowance = MIB - static_cast<uint64_t>(page > 0 ? page : 4096);
+  const uint64_t mapped = mapped_bytes();
+  const uint64_t room = mapped + allowance < USER_ADDRESS_SPACE ? USER_ADDRESS_SPACE - mapped - allowance : 0;
+  // The limit must also stay below what reads as "no limit" (all bits set in rlim_t).
+  if (more_bytes > room || mapped + more_bytes + allowance >= static_cast<uint64_t>(RLIM_INFINITY))
+    throw std::runtime_error("the address space has no room for that much");
+  rlimit current{};
+  if (getrlimit(RLIMIT_AS, &current) != 0)
+    throw std::runtime_error(std::string("cannot read the address-space limit: ") + std::strerror(errno));
+  const uint64_t wanted = mapped + more_bytes + allowance;
+  if (current.rlim_max != RLIM_INFINITY && wanted > static_cast<uint64_t>(current.rlim_max))
+    throw std::runtime_error("the address-space limit cannot be raised past its hard limit");
+  rlimit limited = current;
+  limited.rlim_cur = static_cast<rlim_t>(wanted);
+  if (setrlimit(RLIMIT_AS, &limited) != 0)
+    throw std::runtime_error(std::string("cannot limit the address space: ") + std::strerror(errno));
+  if (!g_limited) g_original_limit = current;
+  g_limited = true;
+}
 
 uint64_t real_physical_memory() {
   const long pages = sysconf(_SC_PHYS_PAGES);
@@ -93,6 +144,6 @@ extern "C" void WINAPI GlobalMemoryStatus(MEMORYSTATUS* status) {
   const DWORD length = status->dwLength;
   *status = MEMORYSTATUS{};
   status->dwLength = length;
-  status->dwTotalPhys = saturate(g_fixed ? g_physical : real_physical_memory());
-  status->dwAvailVirtual = saturate(g_fixed ? g_available : real_available_address_space());
+  status->dwTotalPhys = saturate(g_fixed_physical ? g_physical : real_physical_memory());
+  status->dwAvailVirtual = saturate(g_fixed_available ? g_available : real_available_address_space());
 }

@@ -1,7 +1,9 @@
 #include "hostsim/real_memory.h"
 
+#include <sys/mman.h>
+
 #include <cstring>
-#include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace hostsim {
@@ -10,29 +12,41 @@ namespace {
 uint64_t g_held = 0;
 }  // namespace
 
+Allocation_Failure::Allocation_Failure(uint64_t wanted)
+    : std::runtime_error("cannot allocate " + std::to_string(wanted) + " bytes"), bytes(wanted) {}
+
 Real_Memory::Real_Memory(uint64_t bytes) {
   if (bytes > LIMIT) throw std::invalid_argument("too many bytes to hold for real");
   if (bytes == 0) return;
   const size_t size = static_cast<size_t>(bytes);
-  data_.reset(new char[size]);
-  std::memset(data_.get(), 0x5A, size);
+  void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw Allocation_Failure(bytes);
+  std::memset(mapped, 0x5A, size);
+  data_ = mapped;
   size_ = bytes;
   g_held += bytes;
 }
 
 Real_Memory::Real_Memory(Real_Memory&& other) noexcept
-    : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)) {}
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
 
 Real_Memory& Real_Memory::operator=(Real_Memory&& other) noexcept {
   if (this != &other) {
-    g_held -= size_;
-    data_ = std::move(other.data_);
+    release();
+    data_ = std::exchange(other.data_, nullptr);
     size_ = std::exchange(other.size_, 0);
   }
   return *this;
 }
 
-Real_Memory::~Real_Memory() { g_held -= size_; }
+Real_Memory::~Real_Memory() { release(); }
+
+void Real_Memory::release() noexcept {
+  if (data_) munmap(data_, static_cast<size_t>(size_));
+  g_held -= size_;
+  data_ = nullptr;
+  size_ = 0;
+}
 
 uint64_t real_bytes_held() { return g_held; }
 

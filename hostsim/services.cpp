@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/host_services.h"
+#include "hostsim/byte_text.h"
 #include "hostsim/events.h"
 #include "hostsim/machine.h"
 #include "hostsim/reset.h"
@@ -16,11 +17,26 @@ signed char Flag_Trace = 0;
 namespace {
 
 bool g_exact_bytes = false;
+size_t g_text_length = 0;  // 0: the usual texts
+bool g_no_text = false;
 
 const hostsim::Reset_Registration g_reset{[] {
   Flag_Trace = 0;
   g_exact_bytes = false;
+  g_text_length = 0;
+  g_no_text = false;
 }};
+
+// `text` cut or filled with dots to exactly g_text_length characters, in a buffer of its
+// own that also lives until the next call.
+char* stretch(const char* text) {
+  static char stretched[hostsim::MAX_BYTE_TEXT_LENGTH + 1];
+  size_t i = 0;
+  for (; i < g_text_length && text[i] != '\0'; ++i) stretched[i] = text[i];
+  for (; i < g_text_length; ++i) stretched[i] = '.';
+  stretched[g_text_length] = '\0';
+  return stretched;
+}
 
 // "1.50 GiB", "512 KiB", "100 B": a whole number of a unit without decimals. A count
 // that two decimals would show as whole ("2.00 GiB" for 2047 MiB) goes down a unit.
@@ -50,6 +66,10 @@ void write_human(uint64_t magnitude, bool negative, char* out, size_t size) {
 
 namespace hostsim {
 void set_exact_bytes(bool exact) { g_exact_bytes = exact; }
+void set_byte_text_length(size_t length) {
+  g_text_length = length < MAX_BYTE_TEXT_LENGTH ? length : MAX_BYTE_TEXT_LENGTH;
+}
+void set_no_byte_text(bool on) { g_no_text = on; }
 }  // namespace hostsim
 
 // Formats the text at any length and records it under its code.
@@ -75,6 +95,7 @@ int Error_Fct(HWND, int code, const char* format, ...) {
 // The text lives in one static buffer, overwritten by the next call.
 char* Int_2_Byte(int64_t bytes, char*) {
   static char text[64];
+  if (g_no_text) return nullptr;
   if (g_exact_bytes) {
     std::snprintf(text, sizeof text, "%" PRId64, bytes);
   } else {
@@ -84,7 +105,7 @@ char* Int_2_Byte(int64_t bytes, char*) {
                                         : static_cast<uint64_t>(bytes);
     write_human(magnitude, negative, text, sizeof text);
   }
-  return text;
+  return g_text_length != 0 ? stretch(text) : text;
 }
 
 int Fct_Redraw(uint64_t flags, void*, void*, Region_2D*) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 
+#include "host/host_services.h"
 #include "hostsim/events.h"
 #include "hostsim/reset.h"
 #include "hostsim/windows.h"
@@ -337,6 +338,24 @@ std::string draw_caption(const Tools* widget) {
   const Side* s = find_side(widget);
   if (s && s->kind == Widget_Kind::LABEL) return "label " + std::string(widget->Text ? widget->Text : "");
   return text_or_null(widget->Text);
+}
+
+void load_fonts() {
+  release_fonts_at_exit();
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 16);
+  cairo_t* cr = cairo_create(surface);
+  for (const char* setting : {"$INTERFACE_TITLE_FONT_NAME", "$INTERFACE_TOOL_FONT_NAME"}) {
+    const char* name = reinterpret_cast<const char*>(Fct_Variable_Value(setting, nullptr, nullptr, nullptr));
+    const char* family = name && *name ? name : "sans-serif";
+    for (const cairo_font_weight_t weight : {CAIRO_FONT_WEIGHT_NORMAL, CAIRO_FONT_WEIGHT_BOLD}) {
+      cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL, weight);
+      cairo_set_font_size(cr, 11);
+      cairo_move_to(cr, 0, 12);
+      cairo_show_text(cr, "Memory 0123456789 MiB");
+    }
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
 }
 
 }  // namespace hostsim

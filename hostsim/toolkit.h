@@ -49,4 +49,9 @@ bool hovered(const Buttons* button);
 // What a Draw of the widget is recorded as, after "Draw ".
 std::string draw_caption(const Tools* widget);
 
+// Loads the faces that the layout settings name (title and tool fonts, regular and bold)
+// by drawing a text in each on a scratch surface, as a host does at start-up: what the
+// font machinery maps into the process is then mapped before the first widget is drawn.
+void load_fonts();
+
 }  // namespace hostsim

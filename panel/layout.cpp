@@ -3,6 +3,7 @@
 // name each time they are needed, since the host may change them at any moment.
 #include <cstdint>
 
+#include "accounting/byte_text.h"
 #include "accounting/memory_state.h"
 #include "host/host_services.h"
 #include "panel/panel_state.h"
@@ -117,7 +118,7 @@ int Ctrl_Create(HWND window, int width, int height) {
   Set_Tint(Box_Title, 170, 170, 120);
   Set_Font(Box_Title, font);
   Box_Title.Init(window);
-  Message(MSG_USER, "We can access \x01%s\x02 of RAM memory", Int_2_Byte(static_cast<int64_t>(Memory_RAM), nullptr));
+  Message(MSG_USER, "We can access \x01%s\x02 of RAM memory", Byte_Text(Memory_RAM));
   return 1;
 }
 
@@ -151,7 +152,7 @@ int Ctrl_Resize(HWND window, int width, int height) {
 
   // Placed even without GPU memory: it then lies under the RAM bar and is never drawn.
   Box_GPU.Style = STYLE_BAR;
-  Box_GPU.Set_Name("GPU   (%s)", Int_2_Byte(static_cast<int64_t>(Memory_CUDA_Available), nullptr));
+  Box_GPU.Set_Name("GPU   (%s)", Byte_Text(Memory_CUDA_Available));
   Place(Box_GPU, x0, y0, w0, BAR_HEIGHT);
   Box_GPU.Border = BAR_BORDER;
   Box_GPU.Font_Name = tool_font.name;

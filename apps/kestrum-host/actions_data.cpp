@@ -130,13 +130,21 @@ void iterator(Words words) {
   hostsim::set_iterator_available(words[1] == "on");
 }
 
+// A load of the host's: counted for the closing summary.
+Handler counted(Handler action) {
+  return [action](Session& session, const Words& words) {
+    action(session, words);
+    ++session.loads;
+  };
+}
+
 }  // namespace
 
 void add_data_actions(Action_Table& table) {
-  table.add("node", reporting(node));
+  table.add("node", counted(reporting(node)));
   table.add("drop", reporting(drop));
   table.add("root", reporting(root));
-  table.add("image", reporting(image));
+  table.add("image", counted(reporting(image)));
   table.add("undo", reporting(undo));
   table.add("object3d", reporting(object3d));
   table.add("file3d", reporting(movie_record<hostsim::add_file3d, hostsim::add_file3d_without_table>));

@@ -48,7 +48,6 @@ int word32(const std::string& word) {
 Handler pointer(kestrum::Ctrl_Pointer_Fn hostsim::Module::*entry, const char* name, const char* usage) {
   return [entry, name, usage](Session& session, const Words& words) {
     expect_args(words, 2, 3, usage);
-    if (session.panel_window == nullptr) throw Action_Error("no panel window: \"panel create\" first");
     const int16_t x = position(words[1]);
     const int16_t y = position(words[2]);
     const int word = words.size() > 3 ? word32(words[3]) : LEFT_BUTTON;
@@ -69,20 +68,23 @@ void update(Session& session, const Words& words) {
 
 }  // namespace
 
+// The panel's events come once the panel has its window; Ctrl_Query and the host's
+// updates only need the module initialised.
 void add_event_actions(Action_Table& table) {
   using M = hostsim::Module;
-  table.add("open", plain(&M::Ctrl_Open, "Ctrl_Open"));
-  table.add("close", plain(&M::Ctrl_Close, "Ctrl_Close"));
-  table.add("show", plain(&M::Ctrl_Show, "Ctrl_Show"));
-  table.add("hide", plain(&M::Ctrl_Hide, "Ctrl_Hide"));
-  table.add("draw", plain(&M::Ctrl_Draw, "Ctrl_Draw"));
-  table.add("query", plain(&M::Ctrl_Query, "Ctrl_Query"));
-  table.add("leave", plain(&M::Ctrl_Leave, "Ctrl_Leave"));
-  table.add("motion", pointer(&M::Ctrl_Motion, "Ctrl_Motion", "motion X Y [WORD]"));
-  table.add("click", pointer(&M::Ctrl_Click, "Ctrl_Click", "click X Y [WORD]"));
-  table.add("help", pointer(&M::Ctrl_Help, "Ctrl_Help", "help X Y [KEY]"));
-  table.add("scroll", scroll);
-  table.add("update", update);
+  const unsigned panel = MODULE | INITIALISED | PANEL_WINDOW;
+  table.add("open", plain(&M::Ctrl_Open, "Ctrl_Open"), panel);
+  table.add("close", plain(&M::Ctrl_Close, "Ctrl_Close"), panel);
+  table.add("show", plain(&M::Ctrl_Show, "Ctrl_Show"), panel);
+  table.add("hide", plain(&M::Ctrl_Hide, "Ctrl_Hide"), panel);
+  table.add("draw", plain(&M::Ctrl_Draw, "Ctrl_Draw"), panel);
+  table.add("query", plain(&M::Ctrl_Query, "Ctrl_Query"), MODULE | INITIALISED);
+  table.add("leave", plain(&M::Ctrl_Leave, "Ctrl_Leave"), panel);
+  table.add("motion", pointer(&M::Ctrl_Motion, "Ctrl_Motion", "motion X Y [WORD]"), panel);
+  table.add("click", pointer(&M::Ctrl_Click, "Ctrl_Click", "click X Y [WORD]"), panel);
+  table.add("help", pointer(&M::Ctrl_Help, "Ctrl_Help", "help X Y [KEY]"), panel);
+  table.add("scroll", scroll, panel);
+  table.add("update", update, MODULE | INITIALISED);
 }
 
 }  // namespace console

@@ -1,11 +1,13 @@
 // The module's life cycle and the host settings around it: names, init, exit, trace,
-// machine, gpu, delivery, log, set and unset.
+// machine, limit, gpu, delivery, log, set and unset.
 #include <limits>
+#include <stdexcept>
 
 #include "apps/kestrum-host/console.h"
 #include "host/host_services.h"
 #include "hostsim/gpu.h"
 #include "hostsim/machine.h"
+#include "hostsim/toolkit.h"
 #include "hostsim/updates.h"
 #include "hostsim/variables.h"
 
@@ -43,6 +45,7 @@ void names(Session& session, const Words& words) {
 void init(Session& session, const Words& words) {
   expect_args(words, 0, 0, "init");
   session.ret("Init", std::to_string(session.module.Init()));
+  session.initialised = true;
   session.entry_returned();
 }
 
@@ -61,14 +64,33 @@ void trace(Session&, const Words& words) {
   Flag_Trace = static_cast<signed char>(level);
 }
 
+// machine PHYS AVAIL | machine PHYS real | machine real: "real" keeps the process's own
+// figure (for AVAIL, its free address space, which "limit" makes small).
 void machine(Session&, const Words& words) {
-  expect_args(words, 1, 2, "machine PHYS AVAIL | machine real");
+  expect_args(words, 1, 2, "machine PHYS AVAIL | machine PHYS real | machine real");
   if (words.size() == 2) {
-    if (words[1] != "real") throw Action_Error("usage: machine PHYS AVAIL | machine real");
+    if (words[1] != "real") throw Action_Error("usage: machine PHYS AVAIL | machine PHYS real | machine real");
     hostsim::use_real_machine();
-    return;
+  } else if (words[2] == "real") {
+    hostsim::set_physical_memory(parse_bytes(words[1]));
+  } else {
+    hostsim::set_machine(parse_bytes(words[1]), parse_bytes(words[2]));
   }
-  hostsim::set_machine(parse_bytes(words[1]), parse_bytes(words[2]));
+}
+
+// limit SIZE: the process may map SIZE more from now on, and no more; Init then finds
+// SIZE of free address space, as a host process whose space is nearly taken would. Such
+// a host has long loaded its fonts: they are loaded first, so that drawing the panel
+// later takes none of the SIZE.
+void limit(Session&, const Words& words) {
+  expect_args(words, 1, 1, "limit SIZE");
+  const uint64_t size = parse_bytes(words[1]);
+  hostsim::load_fonts();
+  try {
+    hostsim::limit_address_space(size);
+  } catch (const std::runtime_error& why) {
+    throw Action_Error(why.what());
+  }
 }
 
 void gpu(Session&, const Words& words) {
@@ -133,11 +155,12 @@ void unset(Session&, const Words& words) {
 }  // namespace
 
 void add_lifecycle_actions(Action_Table& table) {
-  table.add("names", names);
-  table.add("init", init);
-  table.add("exit", exit_module);
+  table.add("names", names, MODULE);
+  table.add("init", init, MODULE);
+  table.add("exit", exit_module, MODULE);
   table.add("trace", trace);
   table.add("machine", machine);
+  table.add("limit", limit, BEFORE_INIT);
   table.add("gpu", gpu);
   table.add("delivery", delivery);
   table.add("log", log);

@@ -100,7 +100,7 @@ void panel_action(Session& session, const Words& words) {
 void snapshot_action(Session& session, const Words& words) {
   expect_args(words, 1, 1, "snapshot FILE.png");
   HWND window = require_window(session);
-  const std::filesystem::path path(words[1]);
+  const std::filesystem::path path(session.picture_path(words[1]));
   std::error_code failed;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), failed);
   if (failed) throw Action_Error("cannot create " + path.parent_path().string() + ": " + failed.message());
@@ -111,8 +111,8 @@ void snapshot_action(Session& session, const Words& words) {
 }  // namespace
 
 void add_panel_actions(Action_Table& table) {
-  table.add("panel", panel_action);
-  table.add("snapshot", snapshot_action);
+  table.add("panel", panel_action, MODULE | INITIALISED);
+  table.add("snapshot", snapshot_action, PANEL_WINDOW);
 }
 
 }  // namespace console

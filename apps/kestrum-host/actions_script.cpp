@@ -30,7 +30,7 @@ void get_variable(Session& session, const Words& words) {
 
 }  // namespace
 
-void add_script_actions(Action_Table& table) { table.add("get", get_variable); }
+void add_script_actions(Action_Table& table) { table.add("get", get_variable, MODULE); }
 
 // The tool may shorten a word in place, so each word goes in its own writable copy and
 // the result line shows the words as they read afterwards.

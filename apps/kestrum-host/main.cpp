@@ -6,12 +6,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "apps/kestrum-host/console.h"
 #include "hostsim/machine.h"
+#include "hostsim/real_memory.h"
 #include "hostsim/reset.h"
 #include "hostsim/updates.h"
 
@@ -21,14 +23,16 @@ constexpr int EXIT_WRONG_ACTION = 1;
 constexpr int EXIT_NO_MODULE = 2;
 
 const char USAGE[] =
-    "usage: kestrum-host [--module PATH] [--log calls] [--bytes exact|human] [--png-dir DIR]\n"
-    "                    [SESSION | -]\n"
+    "usage: kestrum-host [--module PATH | --no-module] [--log calls] [--bytes exact|human]\n"
+    "                    [--png-dir DIR] [SESSION | -]\n"
     "Runs a session of host actions against the module (- reads them from standard input);\n"
-    "without a session, the built-in demo. Exit status: 0 done, 1 a wrong action or\n"
-    "command line, 2 the module could not be loaded.\n";
+    "without a session, the built-in demo. --no-module runs the host's own actions alone and\n"
+    "skips every action that would call the module. Exit status: 0 done, 1 a wrong action or\n"
+    "command line, 2 the module could not be loaded. The actions: docs/console.md.\n";
 
 struct Options {
   std::string module_path;
+  bool no_module = false;
   bool log_calls = false;
   bool exact_bytes = false;
   std::string png_dir;
@@ -49,6 +53,8 @@ Options parse_command_line(int argc, char** argv) {
     };
     if (arg == "--module") {
       options.module_path = value();
+    } else if (arg == "--no-module") {
+      options.no_module = true;
     } else if (arg == "--log") {
       if (value() != "calls") throw Usage_Error("--log takes: calls");
       options.log_calls = true;
@@ -66,6 +72,8 @@ Options parse_command_line(int argc, char** argv) {
       options.session = arg;
     }
   }
+  if (options.no_module && !options.module_path.empty())
+    throw Usage_Error("--module and --no-module exclude each other");
   return options;
 }
 
@@ -86,15 +94,11 @@ class Runner {
     const console::Words words = split(line);
     if (words.empty()) return true;
     try {
-      if (script_prefix_.size() > 1 && words[0] == script_prefix_) {
-        console::run_script_line(session_, console::Words(words.begin() + 1, words.end()));
-      } else if (const console::Handler* handler = table_.find(words[0])) {
-        (*handler)(session_, words);
-      } else {
-        throw console::Action_Error("unknown action " + words[0]);
-      }
+      dispatch(words);
+      hostsim::clear_events();  // printed as they came; the console keeps no record
       return true;
     } catch (const std::exception& error) {
+      hostsim::clear_events();
       std::fflush(stdout);
       std::fprintf(stderr, "error: %u: %s\n", number, error.what());
       return false;
@@ -109,8 +113,12 @@ class Runner {
     return EXIT_SUCCESS;
   }
 
-  // At a terminal: line editing and history; wrong lines are only reported.
+  // At a terminal: line editing, history and completion of action words; wrong lines
+  // are only reported.
   int run_interactive() {
+    completion_words() = table_.words();
+    if (script_prefix_.size() > 1) completion_words().push_back(script_prefix_);
+    rl_attempted_completion_function = complete;
     unsigned number = 0;
     while (char* typed = readline("kestrum> ")) {
       const std::string line = typed;
@@ -118,10 +126,65 @@ class Runner {
       std::free(typed);
       run(line, ++number);
     }
+    std::fputc('\n', stdout);  // end of input: leave the terminal on a fresh line
     return EXIT_SUCCESS;
   }
 
  private:
+  void dispatch(const console::Words& words) {
+    const std::string& first = words[0];
+    const bool script_line = first.size() > 1 && first.back() == ':';
+    if (!session_.module_loaded && script_line) return;  // no tool took that command word
+    if (script_line && first == script_prefix_) {
+      at_work([&] { console::run_script_line(session_, console::Words(words.begin() + 1, words.end())); });
+      return;
+    }
+    const console::Action* action = table_.find(first);
+    if (!action) throw console::Action_Error("unknown action " + first);
+    const unsigned needs = action->needs;
+    if (!session_.module_loaded && (needs & (console::MODULE | console::PANEL_WINDOW))) return;
+    if ((needs & console::INITIALISED) && !session_.initialised)
+      throw console::Action_Error("the module is not initialised yet: use \"init\" first");
+    if ((needs & console::PANEL_WINDOW) && !session_.panel_window)
+      throw console::Action_Error("no panel window yet: use \"panel create\" first");
+    if ((needs & console::BEFORE_INIT) && session_.initialised)
+      throw console::Action_Error("\"" + first + "\" must come before \"init\"");
+    if (needs & console::MODULE)
+      at_work([&] { action->handler(session_, words); });
+    else
+      action->handler(session_, words);
+  }
+
+  // Runs a call into the module and counts the real memory the host gave back meanwhile.
+  template <typename Call>
+  void at_work(Call call) {
+    const uint64_t held = hostsim::real_bytes_held();
+    call();
+    const uint64_t now = hostsim::real_bytes_held();
+    if (now < held) session_.freed_bytes += held - now;
+  }
+
+  static std::vector<std::string>& completion_words() {
+    static std::vector<std::string> words;
+    return words;
+  }
+
+  // Completes the first word of a line from the action words.
+  static char** complete(const char* text, int start, int) {
+    rl_attempted_completion_over = 1;  // no file names
+    if (start != 0) return nullptr;
+    return rl_completion_matches(text, [](const char* prefix, int state) -> char* {
+      static size_t next = 0;
+      if (state == 0) next = 0;
+      const std::vector<std::string>& words = completion_words();
+      while (next < words.size()) {
+        const std::string& word = words[next++];
+        if (word.compare(0, std::strlen(prefix), prefix) == 0) return strdup(word.c_str());
+      }
+      return nullptr;
+    });
+  }
+
   console::Session& session_;
   const console::Action_Table& table_;
   std::string script_prefix_;
@@ -132,21 +195,24 @@ int run(const Options& options) {
   hostsim::set_exact_bytes(options.exact_bytes);
 
   hostsim::Module module;
-  std::string error;
-  const std::string path =
-      options.module_path.empty() ? hostsim::default_module_path() : options.module_path;
-  if (!module.load(path, error)) {
-    std::fprintf(stderr, "kestrum-host: cannot load the module: %s\n", error.c_str());
-    return EXIT_NO_MODULE;
+  if (!options.no_module) {
+    std::string error;
+    const std::string path =
+        options.module_path.empty() ? hostsim::default_module_path() : options.module_path;
+    if (!module.load(path, error)) {
+      std::fprintf(stderr, "kestrum-host: cannot load the module: %s\n", error.c_str());
+      return EXIT_NO_MODULE;
+    }
   }
 
   console::Session session(module);
+  session.module_loaded = !options.no_module;
   session.png_dir = options.png_dir;
   session.log_calls = options.log_calls;
   session.bold_marks = isatty(STDOUT_FILENO) != 0;
-  hostsim::set_sink([&session](const hostsim::Event& event) { session.print_event(event); });
+  hostsim::set_sink([&session](const hostsim::Event& event) { session.on_event(event); });
   // As a host does when it loads a tool: note which updates it wants.
-  hostsim::register_tool(module.Update_Register(), module.Update_A);
+  if (session.module_loaded) hostsim::register_tool(module.Update_Register(), module.Update_A);
 
   console::Action_Table table;
   console::add_lifecycle_actions(table);
@@ -154,17 +220,14 @@ int run(const Options& options) {
   console::add_panel_actions(table);
   console::add_event_actions(table);
   console::add_script_actions(table);
-  const char* command = module.Script_Register();
+  console::add_session_actions(table);
+  const char* command = session.module_loaded ? module.Script_Register() : nullptr;
   Runner runner(session, table, command ? command : "");
 
   int status = EXIT_SUCCESS;
   if (options.session.empty()) {
-    if (const char* demo = console::demo_session()) {
-      std::istringstream in(demo);
-      status = runner.run_stream(in);
-    } else {
-      std::printf("kestrum-host: no built-in demo yet; give a session file, or - for standard input\n");
-    }
+    std::istringstream in(console::demo_session());
+    status = runner.run_stream(in);
   } else if (options.session == "-") {
     status = isatty(STDIN_FILENO) ? runner.run_interactive() : runner.run_stream(std::cin);
   } else {

@@ -74,20 +74,34 @@ void Session::ret(const std::string& entry, const std::string& values) {
 
 void Session::entry_returned() { hostsim::deliver_deferred(); }
 
-void Session::print_event(const hostsim::Event& event) {
-  if (event.kind == hostsim::Event::MESSAGE)
+void Session::on_event(const hostsim::Event& event) {
+  if (event.kind == hostsim::Event::MESSAGE) {
+    static const std::string PURGE_REPORT = "The memory manager has cleared ";
+    if (event.code == 4 && event.text.compare(0, PURGE_REPORT.size(), PURGE_REPORT) == 0) ++purges;
     print("msg " + std::to_string(event.code) + " " + shown(event.text, bold_marks));
-  else if (log_calls)
+  } else if (log_calls) {
     print("call " + shown(event.text, false));
+  }
 }
 
-void Action_Table::add(const std::string& word, Handler handler) {
-  handlers_[word] = std::move(handler);
+std::string Session::picture_path(const std::string& path) const {
+  if (png_dir.empty() || path.empty() || path[0] == '/') return path;
+  return png_dir.back() == '/' ? png_dir + path : png_dir + "/" + path;
 }
 
-const Handler* Action_Table::find(const std::string& word) const {
-  const auto found = handlers_.find(word);
-  return found == handlers_.end() ? nullptr : &found->second;
+void Action_Table::add(const std::string& word, Handler handler, unsigned needs) {
+  actions_[word] = Action{std::move(handler), needs};
+}
+
+const Action* Action_Table::find(const std::string& word) const {
+  const auto found = actions_.find(word);
+  return found == actions_.end() ? nullptr : &found->second;
+}
+
+std::vector<std::string> Action_Table::words() const {
+  std::vector<std::string> out;
+  for (const auto& entry : actions_) out.push_back(entry.first);
+  return out;
 }
 
 uint64_t parse_unsigned(const std::string& word) { return parse_digits(word, word); }

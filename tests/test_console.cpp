@@ -1,0 +1,311 @@
+// The console as its users meet it: the example sessions and their expected output, the
+// built-in demo with its pictures, and the command line's errors and exit statuses.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path EXAMPLES = fs::path(KESTRUM_SOURCE_DIR) / "examples";
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string quoted(const std::string& word) {
+  std::string out = "'";
+  for (const char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// A folder of its own for each test, removed at the end.
+class Scratch {
+ public:
+  Scratch() {
+    char name[] = "/tmp/kestrum-console-XXXXXX";
+    path_ = mkdtemp(name);
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the console with `args` in `folder`, `input` on its standard input.
+Result run_console(const std::vector<std::string>& args, const std::string& input = "",
+                   const fs::path& folder = fs::temp_directory_path()) {
+  Scratch files;
+  std::ofstream(files.path() / "in") << input;
+  std::string command = "cd " + quoted(folder.string()) + " && " + quoted(KESTRUM_HOST_PATH);
+  for (const std::string& arg : args) command += " " + quoted(arg);
+  command += " < " + quoted((files.path() / "in").string()) + " > " + quoted((files.path() / "out").string()) +
+             " 2> " + quoted((files.path() / "err").string());
+  const int raw = std::system(command.c_str());
+  Result result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = read_file(files.path() / "out");
+  result.err = read_file(files.path() / "err");
+  return result;
+}
+
+// A picture's pixels as 0x00RRGGBB, in window coordinates (origin bottom-left, y upward).
+class Picture {
+ public:
+  explicit Picture(const fs::path& path)
+      : surface_(cairo_image_surface_create_from_png(path.c_str())) {}
+  ~Picture() { cairo_surface_destroy(surface_); }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  bool loaded() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
+  int width() const { return cairo_image_surface_get_width(surface_); }
+  int height() const { return cairo_image_surface_get_height(surface_); }
+  // 0xFFFFFFFF, which no pixel reads, when the picture could not be read or (x, y) lies outside.
+  uint32_t at(int x, int y) const {
+    if (!loaded() || x < 0 || y < 0 || x >= width() || y >= height()) return 0xFFFFFFFFu;
+    const unsigned char* data = cairo_image_surface_get_data(surface_);
+    const int stride = cairo_image_surface_get_stride(surface_);
+    const int row = height() - 1 - y;
+    uint32_t word = 0;
+    std::memcpy(&word, data + static_cast<size_t>(row) * static_cast<size_t>(stride) + 4 * static_cast<size_t>(x), 4);
+    return word & 0x00FFFFFFu;
+  }
+
+ private:
+  cairo_surface_t* surface_;
+};
+
+TEST(Console_Examples, EverySessionGivesItsExpectedOutputAndStatus) {
+  int sessions = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(EXAMPLES)) {
+    if (entry.path().extension() != ".session") continue;
+    ++sessions;
+    const fs::path session = entry.path();
+    SCOPED_TRACE(session.filename().string());
+    fs::path status_file = session;
+    status_file.replace_extension(".status");
+    const int expected_status = fs::exists(status_file) ? std::stoi(read_file(status_file)) : 0;
+    fs::path expected = session;
+    expected.replace_extension(".expected");
+    ASSERT_TRUE(fs::exists(expected));
+    Scratch pictures;
+    const Result run = run_console({"--png-dir", pictures.path().string(), session.filename().string()}, "", EXAMPLES);
+    EXPECT_EQ(run.out, read_file(expected));
+    EXPECT_EQ(run.status, expected_status) << run.err;
+  }
+  EXPECT_GE(sessions, 1);
+}
+
+// The demo built into the program is the example session, and writes its pictures.
+TEST(Console_Demo, BuiltInDemoIsTheExampleSessionAndWritesItsPictures) {
+  Scratch pictures;
+  const Result run = run_console({"--png-dir", pictures.path().string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
+  for (const char* name : {"demo-1-open.png", "demo-2-filling.png", "demo-3-purged.png", "demo-4-undo.png",
+                           "demo-5-undo-cleared.png", "demo-6-geometry.png", "demo-7-end.png"}) {
+    const Picture picture(pictures.path() / name);
+    ASSERT_TRUE(picture.loaded()) << name;
+    EXPECT_EQ(picture.width(), 432);
+    EXPECT_EQ(picture.height(), 114);  // the panel's height with a GPU and the default settings
+  }
+}
+
+// The bars in the demo's pictures, from the panel's arithmetic. The RAM bar's box lies at
+// (5, 25), the GPU bar's at (5, 5), both 422 x 16: the capsule's radius is 6, its body
+// starts m = 8 pixels in, on a track of L = 406 pixels, and a segment that ends at V MiB
+// of a scale of S MiB ends trunc(float(L * V) / float(S)) pixels along it. On the middle
+// row the body's shade is trunc(255 * 0.667) = 170.
+constexpr uint32_t BLUE = 0x0000AA, CYAN = 0x00AAAA, MAGENTA = 0xAA00AA;
+constexpr uint32_t GREEN_ZONE = 0x78B478, YELLOW_ZONE = 0xB4B478, MARK = 0x000000;
+
+struct Segment {
+  uint32_t colour;
+  int end_mib;  // where the segment ends: the sum of it and the segments before it
+};
+
+int segment_end(int mib, int scale_mib) {
+  return static_cast<int>(static_cast<float>(406 * mib) / static_cast<float>(scale_mib));
+}
+
+// Checks each segment's first and last pixel on the bar's middle row and, past the right
+// cap (its columns 8 to 13), what shows of the box: `after`, or anything but the last
+// segment's colour.
+void expect_bar(const Picture& p, int box_y, int scale_mib, const std::vector<Segment>& segments,
+                std::optional<uint32_t> after) {
+  const int body = 5 + 8, row = box_y + 8;
+  int start = 0;
+  for (const Segment& segment : segments) {
+    const int end = segment_end(segment.end_mib, scale_mib);
+    if (end > start) {
+      EXPECT_EQ(p.at(body + start, row), segment.colour) << "segment ending at " << segment.end_mib;
+      EXPECT_EQ(p.at(body + end - 1, row), segment.colour) << "segment ending at " << segment.end_mib;
+    }
+    start = end;
+  }
+  if (after)
+    EXPECT_EQ(p.at(5 + start + 14, row), *after);
+  else
+    EXPECT_NE(p.at(5 + start + 14, row), segments.back().colour);
+}
+
+TEST(Console_Demo, PicturesShowTheBarRiseAndFall) {
+  Scratch pictures;
+  ASSERT_EQ(run_console({"--png-dir", pictures.path().string()}).status, 0);
+  const auto picture = [&](const char* name) { return std::make_unique<Picture>(pictures.path() / name); };
+  constexpr int RAM_BAR = 25, GPU_BAR = 5, BUDGET = 512;
+
+  // 448 MiB of images (and the 100 KiB default share, below a MiB), in the yellow zone.
+  expect_bar(*picture("demo-2-filling.png"), RAM_BAR, BUDGET, {{BLUE, 448}}, YELLOW_ZONE);
+  // After the purge, 384 MiB: the box was drawn anew under the shorter bar, and the
+  // track's lower mark shows at 422 * Memory_High / Memory_RAM = 337, plus 16 - 4.
+  const auto purged = picture("demo-3-purged.png");
+  expect_bar(*purged, RAM_BAR, BUDGET, {{BLUE, 384}}, GREEN_ZONE);
+  EXPECT_EQ(purged->at(5 + 337 + 12, RAM_BAR + 8), MARK);
+  EXPECT_EQ(purged->at(5 + 337 + 13, RAM_BAR + 8), YELLOW_ZONE);
+  // 384 MiB of images, then 64 MiB of undo.
+  expect_bar(*picture("demo-4-undo.png"), RAM_BAR, BUDGET, {{BLUE, 384}, {CYAN, 448}}, YELLOW_ZONE);
+  // 320 MiB of images, no undo, 64 MiB of geometry; the GPU bar: 1 GiB of 4 GiB in use,
+  // its third segment.
+  const auto geometry = picture("demo-6-geometry.png");
+  expect_bar(*geometry, RAM_BAR, BUDGET, {{BLUE, 320}, {CYAN, 320}, {MAGENTA, 384}}, GREEN_ZONE);
+  expect_bar(*geometry, GPU_BAR, 4096, {{BLUE, 0}, {CYAN, 0}, {MAGENTA, 1024}}, std::nullopt);
+  // The end: 448 MiB of images again.
+  expect_bar(*picture("demo-7-end.png"), RAM_BAR, BUDGET, {{BLUE, 448}}, YELLOW_ZONE);
+}
+
+TEST(Console_Demo, WithoutTheModuleTheHostRunsOutOfAddressSpace) {
+  Scratch pictures;
+  const Result run = run_console({"--no-module", "--png-dir", pictures.path().string()});
+  EXPECT_EQ(run.status, 1);
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(run.err, match, std::regex("error: ([0-9]+): cannot allocate ([0-9]+) bytes\n")))
+      << run.err;
+  // The line that failed is one of the host's loads of real memory, after the eighth image.
+  std::istringstream demo(read_file(EXAMPLES / "demo.session"));
+  std::string line;
+  for (int number = std::stoi(match[1]); number > 0; --number) std::getline(demo, line);
+  EXPECT_NE(line.find(" real"), std::string::npos) << line;
+  // Nothing of the module ran: no message, no result, no picture.
+  EXPECT_EQ(run.out.find("msg "), std::string::npos);
+  EXPECT_EQ(run.out.find("ret "), std::string::npos);
+  EXPECT_NE(run.out.find("The eighth image"), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(pictures.path()));
+}
+
+TEST(Console_Errors, WrongLinesStopTheSessionWithStatusOne) {
+  struct Case {
+    const char* input;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"names\nInit\nexit\n", "error: 2: unknown action Init\n"},
+      {"trace 12x\nexit\n", "error: 1: not a number: 12x\n"},
+      {"trace 4\nnode /a 1Q\nexit\n", "error: 2: not a number: 1Q\n"},
+      {"update 0x40000000\nexit\n", "error: 1: the module is not initialised yet: use \"init\" first\n"},
+      {"machine 1G 1G\ninit\nopen\nexit\n", "error: 3: no panel window yet: use \"panel create\" first\n"},
+      {"machine 1G 1G\ninit\nlimit 64M\nexit\n", "error: 3: \"limit\" must come before \"init\"\n"},
+      {"Nope: clear\nexit\n", "error: 1: unknown action Nope:\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    const Result run = run_console({"-"}, c.input);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, c.error);
+    EXPECT_EQ(run.out.find("ret Exit"), std::string::npos);  // the session stopped
+  }
+}
+
+TEST(Console_Errors, AModuleThatCannotBeLoadedGivesStatusTwo) {
+  const Result missing = run_console({"--module", "/nonexistent/kestrum.so", "-"}, "names\n");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("kestrum-host: cannot load the module: "), std::string::npos) << missing.err;
+  EXPECT_EQ(missing.out, "");
+
+  const Result incomplete = run_console({"--module", KESTRUM_INCOMPLETE_MODULE_PATH, "-"}, "names\n");
+  EXPECT_EQ(incomplete.status, 2);
+  EXPECT_NE(incomplete.err.find("lacks the entry point(s) Variable_Get\n"), std::string::npos) << incomplete.err;
+  EXPECT_EQ(incomplete.out, "");
+
+  const Result usage = run_console({"--bytes", "round"});
+  EXPECT_EQ(usage.status, 1);
+  EXPECT_NE(usage.err.find("--bytes takes: exact or human"), std::string::npos);
+}
+
+// Past the address-space limit the host's allocation fails as an error of the line.
+TEST(Console_Limit, TheModuleSeesTheLimitAndTheHostFailsCleanlyPastIt) {
+  const Result run = run_console({"--bytes", "exact", "-"},
+                                 "machine 8G real\ngpu none\nlimit 64M\ninit\n"
+                                 "node /a 40M real\nnode /b 40M real\nsummary\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "msg 11 Kestrum: Init\n"
+            "msg 11 Memory Manager (32 bit) -> 67108864 Tot Available\n"
+            "msg 11 Memory Manager (32 bit) -> 8589934592 Tot RAM\n"
+            "ret Init 1\n");
+  EXPECT_EQ(run.err, "error: 6: cannot allocate 41943040 bytes\n");
+}
+
+TEST(Console_NoModule, HostActionsRunAndModuleActionsAreSkipped) {
+  const Result run = run_console({"--no-module", "--bytes", "exact", "-"},
+                                 "names\ninit\npanel create\nopen\nnode /a 3M real\nimage 0 4 4 1 1 8 1\n"
+                                 "update 0x40000000\nMemory: clear *\nsnapshot x.png\nsummary\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "summary: 2 images loaded, 0 purges, 0 freed by the module, 3145728 held\n");
+}
+
+TEST(Console_Snapshots, RelativePathsGoIntoThePictureFolder) {
+  Scratch folder;
+  const fs::path absolute = folder.path() / "elsewhere" / "b.png";
+  const Result run = run_console({"--png-dir", (folder.path() / "pictures").string(), "-"},
+                                 "machine 64M 64M\ngpu none\ninit\npanel create\nsnapshot sub/a.png\n"
+                                 "snapshot " + absolute.string() + "\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(folder.path() / "pictures" / "sub" / "a.png"));
+  EXPECT_TRUE(fs::exists(absolute));
+}
+
+// A freed figure: what the host's data gave back while the module was at work.
+TEST(Console_Summary, CountsPurgesAndTheMemoryTheModuleFreed) {
+  const Result run = run_console({"--bytes", "exact", "-"},
+                                 "machine 16M 16M\ngpu none\ninit\nnode /a 8M 15=6M real\nundo 1M real\n"
+                                 "update 0x40000000\nnode /b 8M 15=8M real\nupdate 0x40000000\n"
+                                 "Memory: clear undo\nsummary\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  // The purge at 17 MiB frees /a's 6 MiB and /b's 8 MiB at level 15; the script the undo's 1 MiB.
+  EXPECT_NE(run.out.find("msg 4 The memory manager has cleared <<14680064>> of memory\n"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("summary: 2 images loaded, 1 purge, 15728640 freed by the module, 2097152 held\n"),
+            std::string::npos)
+      << run.out;
+}
+
+}  // namespace

@@ -1,0 +1,531 @@
+// The module under a host that does what a host may do but rarely does: load and unload
+// it a thousand times, call its entry points in any order, hand it an overlong byte-count
+// text, deliver updates at once so that the cycle re-enters itself, give it a budget
+// under 1 MiB, a panel window of width 0 and an image tree 10,000 levels deep. Besides
+// the results checked here, the module must leave the host as it found it: every node
+// unlocked, every iterator ended, every device context released, every pen deleted and
+// the drawing lock free. Run under the sanitizers, these tests also show that it writes
+// nothing outside its buffers and leaks nothing.
+#include <dirent.h>
+#include <malloc.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "event_fixture.h"
+#include "host/widget_toolkit.h"
+#include "hostsim/byte_text.h"
+#include "hostsim/db3d.h"
+#include "hostsim/toolkit.h"
+#include "hostsim/variables.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The process's mappings of files (libraries among them) and its open files. Anonymous
+// mappings are left out: an allocator (a sanitizer's above all) adds them as it likes.
+int count_file_mappings() {
+  std::FILE* maps = std::fopen("/proc/self/maps", "r");
+  if (!maps) return -1;
+  int files = 0;
+  char line[4096];
+  while (std::fgets(line, sizeof line, maps)) files += std::strchr(line, '/') != nullptr;
+  std::fclose(maps);
+  return files;
+}
+
+int count_fds() {
+  DIR* folder = opendir("/proc/self/fd");
+  if (!folder) return -1;
+  int entries = 0;
+  while (readdir(folder)) ++entries;
+  closedir(folder);
+  return entries;
+}
+
+// The module's value label of a column (the labels are widgets 4, 7 and 10).
+const char* label_text(int column) {
+  const std::vector<hostsim::Widget> all = hostsim::widgets();
+  if (all.size() != 12u) return "";
+  const Tools* label = all.at(static_cast<size_t>(4 + 3 * column)).object;
+  return label->Text ? label->Text : "";
+}
+
+class Misbehaviour_Test : public Event_Test {
+ protected:
+  // What the module must leave behind after every entry point.
+  static void expect_host_intact() {
+    EXPECT_EQ(hostsim::locks_held(), 0);
+    EXPECT_EQ(hostsim::node_faults(), Strings{});
+    EXPECT_EQ(hostsim::iterators_open(), 0);
+    EXPECT_EQ(hostsim::iterator_faults(), Strings{});
+    EXPECT_EQ(hostsim::live_dcs(), 0);
+    EXPECT_EQ(hostsim::live_pens(), 0);
+    EXPECT_EQ(hostsim::lock_depth(&Critical), 0);
+    EXPECT_EQ(hostsim::lock_misuses(), 0u);
+  }
+
+  // Some of every kind of host data, with something to release at every level.
+  static void add_host_data() {
+    hostsim::add_node("/", 4096, {{15, 1024}, {5, 1024}});
+    hostsim::add_node("/a", 2 * MIB, {{12, MIB}});
+    hostsim::add_node("/a/b", 3 * MIB, {{7, 2 * MIB}});
+    hostsim::add_node("/c", 5 * MIB);
+    hostsim::drop_on_cleanup("/a", 12, "/c");
+    hostsim::add_image(0, 512, 512, 1, 1, 16, 1);
+    hostsim::add_image(1, 0, 7, 7, 7, 3, 0);
+    hostsim::add_file3d({1000, std::nullopt, 2000});
+    hostsim::add_tag3d({3000});
+    hostsim::add_tag3d_without_table(5);
+    hostsim::add_object3d("cube", 10000, 5000);
+    hostsim::set_undo_bytes(MIB);
+  }
+
+  // Words a host passes to Script_Parse: writable copies.
+  int script(std::vector<std::string> words) {
+    std::vector<char*> pointers;
+    for (std::string& word : words) pointers.push_back(word.data());
+    return module.Script_Parse(static_cast<int>(words.size()), pointers.data());
+  }
+};
+
+TEST_F(Misbehaviour_Test, LoadedInitialisedAndUnloadedAThousandTimes) {
+  hostsim::gpu_present(8 * MIB, MIB);
+  std::string error;
+  int maps_after_warm_up = 0;
+  int fds_after_warm_up = 0;
+  for (int round = 1; round <= 1000; ++round) {
+    if (round > 1) {
+      ASSERT_TRUE(module.load(KESTRUM_MODULE_PATH, error)) << error;
+    }
+    ASSERT_EQ(hostsim::widgets().size(), 12u) << "round " << round;
+    ASSERT_EQ(module.Init(), 1);
+    if (round % 100 == 1) {  // now and then with its panel at work
+      start();
+      open_and_show();
+      ASSERT_EQ(module.Ctrl_Draw(), 1);
+      hostsim::destroy_window(window);
+    }
+    ASSERT_EQ(module.Exit(), 1);
+    hostsim::unregister_tools();
+    module.unload();
+    // Unloading really unloads: the widgets are gone with the library.
+    ASSERT_EQ(hostsim::widgets().size(), 0u) << "round " << round;
+    if (round == 10) {
+      maps_after_warm_up = count_file_mappings();
+      fds_after_warm_up = count_fds();
+    }
+  }
+  // Nothing accumulates from one load to the next: no mapping, no open file.
+  EXPECT_EQ(count_file_mappings(), maps_after_warm_up);
+  EXPECT_EQ(count_fds(), fds_after_warm_up);
+  ASSERT_TRUE(module.load(KESTRUM_MODULE_PATH, error)) << error;
+  expect_host_intact();
+}
+
+// Every entry point before Init, before the panel has a window, after Exit and again
+// after a second Init; then two thousand calls in an order drawn at random, the host
+// changing its mind about windows, delivery, trace level, GPU and device contexts.
+TEST_F(Misbehaviour_Test, EntryPointsInAnyOrder) {
+  add_host_data();
+  hostsim::register_tool(module.Update_Register(), module.Update_A);
+  char usage[] = "$MEMORY_CUDA_USAGE";
+  const auto every_entry_point = [&] {
+    EXPECT_EQ(module.Ctrl_Resize(nullptr, 432, 94), 1);
+    EXPECT_EQ(module.Ctrl_Open(), 1);
+    EXPECT_EQ(module.Ctrl_Show(), 1);
+    EXPECT_EQ(module.Ctrl_Draw(), 1);
+    EXPECT_EQ(module.Ctrl_Click(nullptr, 1, 20, 35), 1);
+    EXPECT_EQ(module.Ctrl_Motion(nullptr, 1, 20, 35), 1);
+    EXPECT_EQ(module.Ctrl_Leave(), 1);
+    EXPECT_EQ(module.Ctrl_Help(nullptr, 0, 20, 35), 1);
+    EXPECT_EQ(module.Ctrl_Scroll(nullptr, -1), 1);
+    EXPECT_EQ(module.Update_A(~uint64_t{0}), 1);
+    EXPECT_EQ(script({"clear", "*"}), 1);
+    EXPECT_NE(module.Variable_Get(usage, nullptr, nullptr), nullptr);
+    EXPECT_EQ(module.Ctrl_Hide(), 1);
+    EXPECT_EQ(module.Ctrl_Close(), 1);
+    EXPECT_EQ(module.Ctrl_Query(), 0);
+    hostsim::deliver_deferred();
+    expect_host_intact();
+  };
+  Flag_Trace = 8;
+  every_entry_point();  // before Init, no window
+  ASSERT_EQ(module.Init(), 1);
+  every_entry_point();  // no window yet
+  start();
+  every_entry_point();
+  ASSERT_EQ(module.Exit(), 1);
+  every_entry_point();  // after Exit
+  ASSERT_EQ(module.Init(), 1);
+  every_entry_point();
+
+  std::mt19937 random(20200819);
+  const auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
+  const uint64_t words[] = {MEMORY, PANEL_DRAW, MEMORY | PANEL_DRAW, 0x80, uint64_t{1} << 61, 0};
+  std::vector<HWND> windows = {window, nullptr};
+  for (int call = 0; call < 2000; ++call) {
+    SCOPED_TRACE("call " + std::to_string(call));
+    HWND some_window = windows[static_cast<size_t>(pick(0, static_cast<int>(windows.size()) - 1))];
+    switch (pick(0, 25)) {
+      case 0: module.Init(); break;
+      case 1: module.Exit(); break;
+      case 2: {
+        int width = -1;
+        module.Ctrl_Register(pick(0, 1) ? &width : nullptr);
+        break;
+      }
+      case 3: module.Ctrl_Create(some_window, pick(-50, 1000), pick(-50, 400)); break;
+      case 4: module.Ctrl_Resize(some_window, pick(-50, 1000), pick(-50, 400)); break;
+      case 5: module.Ctrl_Open(); break;
+      case 6: module.Ctrl_Close(); break;
+      case 7: module.Ctrl_Show(); break;
+      case 8: module.Ctrl_Hide(); break;
+      case 9: module.Ctrl_Draw(); break;
+      case 10: module.Ctrl_Query(); break;
+      case 11:
+        module.Ctrl_Click(nullptr, pick(-1, 3), static_cast<short>(pick(-5, 440)), static_cast<short>(pick(-5, 120)));
+        break;
+      case 12:
+        module.Ctrl_Motion(nullptr, pick(0, 3), static_cast<short>(pick(-5, 440)), static_cast<short>(pick(-5, 120)));
+        break;
+      case 13: module.Ctrl_Leave(); break;
+      case 14: module.Ctrl_Help(nullptr, pick(0, 0xFFFF), static_cast<short>(pick(-5, 440)), static_cast<short>(pick(-5, 120))); break;
+      case 15: module.Ctrl_Scroll(nullptr, pick(-3, 3)); break;
+      case 16: module.Update_A(words[pick(0, 5)]); break;
+      case 17: {
+        static const char* const objects[] = {"images", "undo", "geom", "*", "x", ""};
+        script({"clear", objects[pick(0, 5)]});
+        break;
+      }
+      case 18: module.Variable_Get(usage, nullptr, nullptr); break;
+      case 19: hostsim::deliver_deferred(); break;
+      case 20: hostsim::set_pointer(some_window, pick(-5, 440), pick(-5, 120)); break;
+      case 21: hostsim::set_delivery(pick(0, 1) ? hostsim::Delivery::SYNC : hostsim::Delivery::DEFERRED); break;
+      case 22: Flag_Trace = static_cast<signed char>(pick(-1, 9)); break;
+      case 23:
+        if (pick(0, 1)) hostsim::gpu_present(static_cast<uint64_t>(pick(0, 64)) * MIB, MIB);
+        else hostsim::gpu_none();
+        break;
+      case 24:
+        if (pick(0, 1)) hostsim::fail_next_get_dc();
+        else hostsim::fail_next_release_dc();
+        break;
+      case 25:  // the host replaces the panel's window, or destroys it under the module
+        if (pick(0, 1)) windows.push_back(hostsim::create_window(pick(0, 500), pick(0, 150)));
+        else hostsim::destroy_window(some_window);
+        break;
+    }
+    hostsim::set_delivery(hostsim::Delivery::DEFERRED);
+    hostsim::deliver_deferred();
+    expect_host_intact();
+    if (HasFailure()) return;
+  }
+}
+
+// An Int_2_Byte that answers 100 characters (and then 1,000): the value labels keep what
+// fits in their 40-byte texts, the messages show the whole text.
+TEST_F(Misbehaviour_Test, OverlongByteTextsStayInsideTheModulesBuffers) {
+  for (const size_t length : {size_t{100}, size_t{1000}}) {
+    SCOPED_TRACE("length " + std::to_string(length));
+    hostsim::reset();
+    hostsim::set_machine(RAM, RAM);
+    hostsim::set_exact_bytes(true);
+    hostsim::gpu_present(64 * MIB, 0);
+    hostsim::set_byte_text_length(length);
+    hostsim::add_node("/", MIB);
+    hostsim::set_undo_bytes(12345);
+    ASSERT_EQ(module.Init(), 1);
+    start();
+    open_and_show();
+    const std::string image(Int_2_Byte(static_cast<int64_t>(MIB), nullptr));
+    ASSERT_EQ(image.size(), length);
+    for (int column = 0; column < 3; ++column) EXPECT_EQ(std::strlen(label_text(column)), 39u);
+    EXPECT_EQ(std::string(label_text(0)), image.substr(0, 39));
+    EXPECT_EQ(std::string(label_text(1)), std::string("12345").append(34, '.'));
+    EXPECT_EQ(module.Ctrl_Draw(), 1);
+
+    hostsim::add_node("/", MEMORY_MAX, {{15, 4 * MIB}});  // over the budget: a purge
+    hostsim::clear_events();
+    update();
+    const std::string freed(Int_2_Byte(static_cast<int64_t>(4 * MIB), nullptr));
+    EXPECT_EQ(texts(4), Strings{"The memory manager has cleared \x01" + freed + "\x02 of memory"});
+    EXPECT_EQ(std::string(label_text(0)), std::to_string(MEMORY_MAX - 4 * MIB).append(31, '.'));
+    expect_host_intact();
+  }
+}
+
+// A host with no text to give for a byte count: every %s that would show one shows an
+// empty text instead, and nothing is read through the null.
+TEST_F(Misbehaviour_Test, HostWithoutByteTexts) {
+  hostsim::set_no_byte_text(true);
+  hostsim::gpu_present(64 * MIB, 0);
+  hostsim::add_node("/", MEMORY_MAX);  // at the budget: a purge that frees nothing
+  start();
+  open_and_show();
+  hostsim::clear_events();
+  ASSERT_EQ(module.Init(), 1);
+  EXPECT_EQ(texts(11), (Strings{"Kestrum: Init", "Memory Manager (32 bit) ->  Tot Available",
+                                "Memory Manager (32 bit) ->  Tot RAM"}));
+  hostsim::clear_events();
+  EXPECT_EQ(module.Ctrl_Create(window, 432, 114), 1);
+  EXPECT_EQ(module.Ctrl_Resize(window, 432, 114), 1);
+  EXPECT_EQ(module.Ctrl_Open(), 1);
+  EXPECT_EQ(texts(4), (Strings{"We can access \x01\x02 of RAM memory", "Orvan-5 can access \x01\x02 of RAM memory",
+                               "Orvan-5 can access \x01\x02 of GPU memory", "The memory manager has cleared \x01\x02 of memory"}));
+  EXPECT_STREQ(hostsim::widgets().at(1).object->Text, "GPU   ()");
+  for (int column = 0; column < 3; ++column) EXPECT_STREQ(label_text(column), "");
+  expect_host_intact();
+}
+
+// A host that lacks one of the two variables of a table: that table counts nothing, and
+// the tags it cannot reach whole are left alone, while the rest goes on as usual.
+TEST_F(Misbehaviour_Test, HostWithoutSomeOfItsDataVariables) {
+  hostsim::add_node("/", 1000);
+  hostsim::add_image(0, 10, 1, 1, 1, 8, 1);  // 2 x 10 + 2,080 bytes
+  hostsim::add_file3d({100});
+  hostsim::add_tag3d({20});
+  hostsim::add_object3d("cube", 3, 4);
+  hostsim::unset_variable("$DB_2D_FILE_PT");
+  hostsim::unset_variable("$DB_3D_FILE_PT");
+  hostsim::unset_variable("$DB_3D_TAG_PT");
+  start();
+  open_and_show();
+  EXPECT_STREQ(label_text(0), "1000");  // the tree alone
+  EXPECT_STREQ(label_text(2), "7");     // the object alone
+  EXPECT_EQ(script({"clear", "geom"}), 1);
+  EXPECT_EQ(hostsim::tag3d_count(), 1u);
+  EXPECT_EQ(hostsim::tags_alive(), 1);
+  EXPECT_EQ(calls_starting("Database_3D_Tree_Generate").size(), 1u);
+
+  // Looked up again at the next measurement and kept from then on: the image counts.
+  ASSERT_NE(Fct_Variable_Get("$DB_2D_FILE_PT", nullptr, nullptr, nullptr, 1), nullptr);
+  hostsim::unset_variable("$DB_2D_FILE_NB");  // found before, and kept
+  update();
+  EXPECT_STREQ(label_text(0), "3100");
+  expect_host_intact();
+}
+
+// A GPU whose runtime stops answering after Init: the GPU bar keeps the usage it last had.
+TEST_F(Misbehaviour_Test, GpuThatStopsAnswering) {
+  hostsim::gpu_present(64 * MIB, 16 * MIB);
+  start();
+  open_and_show();
+  char usage[] = "$MEMORY_CUDA_USAGE";
+  const auto used = [&] { return *static_cast<const uint64_t*>(module.Variable_Get(usage, nullptr, nullptr)); };
+  EXPECT_EQ(used(), 16 * MIB);
+  hostsim::gpu_noinfo();
+  update();
+  EXPECT_EQ(used(), 16 * MIB);
+  hostsim::gpu_none();
+  update();
+  EXPECT_EQ(used(), 16 * MIB);
+  hostsim::gpu_present(64 * MIB, 32 * MIB);
+  update();
+  EXPECT_EQ(used(), 32 * MIB);
+  expect_host_intact();
+}
+
+// Images of 1,190,107,933 MiB against a budget of 1 MiB: the track length (406) times the
+// figure wraps to 2^31 - 2 in 32 bits, which in single precision is 2^31, beyond the int
+// range, so every segment ends at INT32_MIN as the x86 conversion gives it. The blue body
+// then runs from the track's start leftward, out of the box to the window's edge.
+TEST_F(Misbehaviour_Test, FigureFarBeyondTheScale) {
+  constexpr uint64_t FIGURE = 1190107933;
+  hostsim::set_machine(MIB, MIB);
+  hostsim::add_node("/", (FIGURE << 20) - DEFAULT_SHARE);
+  start();
+  open_and_show();
+  const uint64_t pens_before = hostsim::pens_created();
+  EXPECT_EQ(module.Update_A(PANEL_DRAW), 1);
+  EXPECT_EQ(hostsim::pens_created() - pens_before, 142u);  // as many pens as for any bar
+  EXPECT_EQ(hostsim::pixel(window, 0, 13), BLUE);           // the body, left of the box
+  EXPECT_EQ(hostsim::pixel(window, BAR_BODY, 13), BLUE);    // up to its start pixel
+  EXPECT_NE(hostsim::pixel(window, BAR_BODY + 1, 13), BLUE);
+  expect_host_intact();
+}
+
+// A host that hands the purge's update straight back to Update_A, inside Fct_Update. The
+// root holds 9.5 purge targets over the budget and gives up one target at each level from
+// 15 down to 6, once: each nested run purges one level lower, until the eleventh run finds
+// the total below the budget. The runs then unwind, each showing what it measured, so the
+// outermost run's figure, measured before any purge, is what the panel shows at the end.
+TEST_F(Misbehaviour_Test, HostReenteringUpdateTenLevelsDeep) {
+  hostsim::set_delivery(hostsim::Delivery::SYNC);
+  start();
+  open_and_show();
+  trace_level(4);
+  const uint64_t bytes = MEMORY_MAX - DEFAULT_SHARE + 9 * PURGE_TARGET + PURGE_TARGET / 2;
+  std::vector<hostsim::Level_Release> releases;
+  for (unsigned short level = 15; level >= 6; --level) releases.push_back({level, PURGE_TARGET});
+  hostsim::add_node("/", bytes, releases);
+
+  EXPECT_EQ(module.Update_A(MEMORY), 1);
+  EXPECT_EQ(texts(4), Strings(10, cleared(PURGE_TARGET)));
+  EXPECT_EQ(texts(14), Strings(11, update_trace("0000000040000000")));
+  EXPECT_EQ(calls_starting("Fct_Update "), Strings(10, "Fct_Update 0x0000000040000000"));
+  // Run k (1 the outermost) purges levels 15 down to 16 - k: 55 cleanups in all.
+  EXPECT_EQ(calls_starting("User_Cleanup ").size(), 55u);
+  Strings labels;
+  for (int purges = 10; purges >= 0; --purges)
+    labels.push_back("Draw label " + std::to_string(bytes - static_cast<uint64_t>(purges) * PURGE_TARGET));
+  EXPECT_EQ(calls_starting("Draw label "), labels);
+  EXPECT_EQ(std::string(label_text(0)), std::to_string(bytes));
+  expect_host_intact();
+}
+
+// Less than 1 MiB of RAM (or of address space): no budget, so nothing is ever purged and
+// the bars have no scale to be drawn against; the panel works all the same.
+TEST_F(Misbehaviour_Test, BudgetBelowOneMib) {
+  for (const auto& machine : {std::pair<uint64_t, uint64_t>{MIB - 1, RAM}, {RAM, MIB - 1}, {0, 0}}) {
+    hostsim::reset();
+    hostsim::set_machine(machine.first, machine.second);
+    hostsim::set_exact_bytes(true);
+    hostsim::gpu_present(MIB - 1, 0);  // a GPU bar of no scale either
+    hostsim::add_node("/", 64 * MIB, {{15, 64 * MIB}});
+    start();
+    open_and_show();
+    ASSERT_EQ(module.Ctrl_Draw(), 1);
+    update();
+    EXPECT_EQ(module.Ctrl_Resize(nullptr, 432, 114), 1);
+    EXPECT_EQ(script({"clear", "geom"}), 1);
+    EXPECT_TRUE(texts(4).empty());
+    EXPECT_TRUE(calls_starting("User_Cleanup ").empty());
+    EXPECT_EQ(std::string(label_text(0)), std::to_string(64 * MIB));
+    EXPECT_EQ(hostsim::pens_created(), 0u);  // no bar, not even its caps
+    expect_host_intact();
+  }
+}
+
+// A panel window of width 0, then of height 0, then sizes that do not fit in 16 bits or
+// are negative: every widget lands somewhere odd or nowhere, and nothing is drawn outside.
+TEST_F(Misbehaviour_Test, PanelWindowOfWidthZeroAndOtherOddSizes) {
+  ASSERT_EQ(module.Init(), 1);
+  hostsim::register_tool(module.Update_Register(), module.Update_A);
+  hostsim::add_node("/", 3 * MIB);
+  const std::pair<int, int> sizes[] = {{0, 94}, {432, 0}, {0, 0}, {1, 1}, {-432, -94}, {70000, 94}, {432, 70000}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.first) + " x " + std::to_string(size.second));
+    window = hostsim::create_window(std::max(0, std::min(size.first, 2000)), std::max(0, std::min(size.second, 2000)));
+    EXPECT_EQ(module.Ctrl_Create(window, size.first, size.second), 1);
+    EXPECT_EQ(module.Ctrl_Resize(window, size.first, size.second), 1);
+    EXPECT_EQ(module.Ctrl_Open(), 1);
+    EXPECT_EQ(module.Ctrl_Show(), 1);
+    EXPECT_EQ(module.Ctrl_Draw(), 1);
+    hostsim::set_pointer(window, 0, 0);
+    EXPECT_EQ(module.Ctrl_Motion(nullptr, 1, 0, 0), 1);
+    EXPECT_EQ(module.Ctrl_Click(nullptr, 1, 0, 0), 1);
+    EXPECT_EQ(module.Ctrl_Help(nullptr, 0, 0, 0), 1);
+    EXPECT_EQ(module.Ctrl_Leave(), 1);
+    update();
+    EXPECT_EQ(module.Update_A(PANEL_DRAW), 1);
+    EXPECT_EQ(module.Ctrl_Close(), 1);
+    expect_host_intact();
+    hostsim::destroy_window(window);
+  }
+}
+
+// A straight line of `depth` nodes below the root, each holding 3 bytes of which a
+// cleanup at level 15 releases one and at level 5 another.
+void add_deep_tree(int depth) {
+  // The host model splits each node's whole path into a list of names: keep the C
+  // runtime from mapping and unmapping, or growing and trimming, its heap for each list.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  std::string path;
+  hostsim::add_node("/", 3, {{15, 1}, {5, 1}});
+  for (int level = 1; level <= depth; ++level) {
+    path += "/n";
+    hostsim::add_node(path, 3, {{15, 1}, {5, 1}});
+  }
+}
+
+// Measured, shown and cleaned on the host's own thread: the walks recurse once a level.
+TEST_F(Misbehaviour_Test, TreeTenThousandLevelsDeep) {
+  constexpr int DEPTH = 10000;
+  hostsim::set_recording(false);  // the record would spell out every node's whole path
+  add_deep_tree(DEPTH);
+  start();
+  open_and_show();
+  EXPECT_EQ(std::string(label_text(0)), std::to_string(3 * (DEPTH + 1)));
+  EXPECT_EQ(script({"clear", "images"}), 1);
+  update();
+  EXPECT_EQ(std::string(label_text(0)), std::to_string(DEPTH + 1));
+  expect_host_intact();
+}
+
+// Bytes of stack that `work` used on a thread of its own, from a stack of `size` bytes
+// painted beforehand: whatever is no longer paint was written.
+size_t stack_used(const std::function<void()>& work, size_t size) {
+  constexpr unsigned char PAINT = 0xA5;
+  void* stack = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (stack == MAP_FAILED) return 0;
+  std::memset(stack, PAINT, size);
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstack(&attributes, stack, size);
+  pthread_t thread;
+  const auto run = [](void* argument) -> void* {
+    (*static_cast<const std::function<void()>*>(argument))();
+    return nullptr;
+  };
+  size_t used = 0;
+  if (pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) == 0) {
+    pthread_join(thread, nullptr);
+    const unsigned char* bytes = static_cast<const unsigned char*>(stack);
+    size_t untouched = 0;
+    while (untouched < size && bytes[untouched] == PAINT) ++untouched;
+    used = size - untouched;
+  }
+  pthread_attr_destroy(&attributes);
+  munmap(stack, size);
+  return used;
+}
+
+// How much stack each level of the tree costs the measurement and the cleanup, from two
+// walks of different depths, and so how deep a tree the host's main thread can take.
+TEST_F(Misbehaviour_Test, StackUsePerLevelOfTheTree) {
+  constexpr int SHALLOW = 1000;
+  constexpr int DEEP = 3000;
+  constexpr size_t STACK = size_t{64} << 20;
+  hostsim::set_recording(false);
+  ASSERT_EQ(module.Init(), 1);
+  const auto per_level = [&](const std::function<void()>& walk) {
+    add_deep_tree(SHALLOW);
+    const size_t shallow = stack_used(walk, STACK);
+    hostsim::reset();
+    hostsim::set_recording(false);
+    add_deep_tree(DEEP);
+    const size_t deep = stack_used(walk, STACK);
+    hostsim::reset();
+    hostsim::set_recording(false);
+    EXPECT_GT(deep, shallow);
+    return static_cast<double>(deep - shallow) / (DEEP - SHALLOW);
+  };
+  const double measure = per_level([&] { module.Update_A(MEMORY); });
+  const double clean = per_level([&] { script({"clear", "images"}); });
+
+  rlimit limit{};
+  getrlimit(RLIMIT_STACK, &limit);
+  const double main_stack =
+      limit.rlim_cur == RLIM_INFINITY ? 8.0 * (1 << 20) : static_cast<double>(limit.rlim_cur);
+  const double safe_depth = main_stack / std::max(measure, clean);
+  RecordProperty("measure_bytes_per_level", std::to_string(measure));
+  RecordProperty("cleanup_bytes_per_level", std::to_string(clean));
+  RecordProperty("safe_depth", std::to_string(static_cast<long>(safe_depth)));
+  std::printf("stack per level: measurement %.0f bytes, cleanup %.0f bytes; a %.0f MiB stack takes %.0f levels\n",
+              measure, clean, main_stack / (1 << 20), safe_depth);
+  // The 10,000 levels above, with room to spare for the host's own frames.
+  EXPECT_GT(safe_depth, 4 * 10000.0);
+}
+
+}  // namespace
