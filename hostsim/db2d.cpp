@@ -25,7 +25,7 @@ struct Node : Orvan_2D {
   // Pending releases, each given up once, with its real memory when held for real.
   std::vector<Level_Release> releases;
   std::vector<Real_Memory> release_memory;
-  Real_Memory rest_memory;  // the part no level releases
+  Real_Memory rest_memory;  // what no cleanup level releases
   const char* holder = nullptr;  // who holds the lock; null when free
   std::vector<std::pair<unsigned short, std::string>> drops;  // level, path dropped then
 

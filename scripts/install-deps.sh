@@ -9,7 +9,7 @@ packages=(
   libbenchmark-dev                          # benchmarks
   libcairo2-dev libpng-dev libfontconfig-dev fonts-dejavu-core  # the host's drawing
   libreadline-dev                           # the console's prompt
-  clang libclang-rt-14-dev                  # sanitizer and fuzzing builds
+  clang libclang-rt-14-dev llvm             # sanitizer and fuzzing builds, llvm-symbolizer
   gcovr                                     # coverage reports
 )
 

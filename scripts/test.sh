@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures, builds everything and runs every test.
+# Installs what is missing, then runs every test three ways: the normal build with the
+# module's coverage reported (build/), the sanitizer build (build-sanitize/), and each
+# fuzz target for 30 seconds (build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build
-cmake --build build -j2
-ctest --test-dir build --output-on-failure -j2
+scripts/ci-coverage.sh
+scripts/ci-sanitize.sh
+scripts/ci-fuzz.sh

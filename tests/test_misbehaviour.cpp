@@ -287,17 +287,24 @@ TEST_F(Misbehaviour_Test, HostWithoutByteTexts) {
   expect_host_intact();
 }
 
-// A host that lacks one of the two variables of a table: that table counts nothing, and
-// the tags it cannot reach whole are left alone, while the rest goes on as usual.
+// A host that lacks the variables of its tables, then only their pointers, then none:
+// a table counts nothing until both its variables are there, and tags the cleanup cannot
+// reach whole are left alone. What was found is kept; what was missing is looked up again.
 TEST_F(Misbehaviour_Test, HostWithoutSomeOfItsDataVariables) {
   hostsim::add_node("/", 1000);
   hostsim::add_image(0, 10, 1, 1, 1, 8, 1);  // 2 x 10 + 2,080 bytes
   hostsim::add_file3d({100});
   hostsim::add_tag3d({20});
   hostsim::add_object3d("cube", 3, 4);
-  hostsim::unset_variable("$DB_2D_FILE_PT");
-  hostsim::unset_variable("$DB_3D_FILE_PT");
-  hostsim::unset_variable("$DB_3D_TAG_PT");
+  const char* const counts[] = {"$DB_2D_FILE_NB", "$DB_3D_FILE_NB", "$DB_3D_TAG_NB"};
+  const char* const tables[] = {"$DB_2D_FILE_PT", "$DB_3D_FILE_PT", "$DB_3D_TAG_PT"};
+  for (const char* name : counts) hostsim::unset_variable(name);
+  for (const char* name : tables) hostsim::unset_variable(name);
+  // A hidden table variable shows again, with its storage, when asked for with `create`.
+  const auto show = [](const char* const(&names)[3]) {
+    for (const char* name : names) ASSERT_NE(Fct_Variable_Get(name, nullptr, nullptr, nullptr, 1), nullptr);
+  };
+
   start();
   open_and_show();
   EXPECT_STREQ(label_text(0), "1000");  // the tree alone
@@ -305,13 +312,24 @@ TEST_F(Misbehaviour_Test, HostWithoutSomeOfItsDataVariables) {
   EXPECT_EQ(script({"clear", "geom"}), 1);
   EXPECT_EQ(hostsim::tag3d_count(), 1u);
   EXPECT_EQ(hostsim::tags_alive(), 1);
-  EXPECT_EQ(calls_starting("Database_3D_Tree_Generate").size(), 1u);
 
-  // Looked up again at the next measurement and kept from then on: the image counts.
-  ASSERT_NE(Fct_Variable_Get("$DB_2D_FILE_PT", nullptr, nullptr, nullptr, 1), nullptr);
-  hostsim::unset_variable("$DB_2D_FILE_NB");  // found before, and kept
+  show(counts);
+  update();
+  EXPECT_STREQ(label_text(0), "1000");
+  EXPECT_STREQ(label_text(2), "0");  // the object gave its bytes up
+  EXPECT_EQ(script({"clear", "geom"}), 1);
+  EXPECT_EQ(hostsim::tags_alive(), 1);
+
+  show(tables);
   update();
   EXPECT_STREQ(label_text(0), "3100");
+  EXPECT_STREQ(label_text(2), "120");  // the file's movie and the tag's
+  EXPECT_EQ(script({"clear", "geom"}), 1);
+  EXPECT_EQ(hostsim::tag3d_count(), 0u);
+  EXPECT_EQ(hostsim::tags_alive(), 0);
+  update();
+  EXPECT_STREQ(label_text(2), "100");
+  EXPECT_EQ(calls_starting("Database_3D_Tree_Generate").size(), 3u);
   expect_host_intact();
 }
 
