@@ -8,6 +8,7 @@
 #include "host/host_services.h"
 #include "hostsim/byte_text.h"
 #include "hostsim/events.h"
+#include "hostsim/format_text.h"
 #include "hostsim/machine.h"
 #include "hostsim/reset.h"
 
@@ -77,16 +78,7 @@ int Error_Fct(HWND, int code, const char* format, ...) {
   if (format == nullptr) return 0;
   va_list args;
   va_start(args, format);
-  va_list measure;
-  va_copy(measure, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  std::string text;
-  if (length > 0) {
-    text.resize(static_cast<size_t>(length) + 1);
-    std::vsnprintf(&text[0], text.size(), format, args);
-    text.resize(static_cast<size_t>(length));
-  }
+  std::string text = hostsim::format_text(format, args);
   va_end(args);
   hostsim::record_message(code, std::move(text));
   return 1;

@@ -14,6 +14,7 @@
 
 #include "host/host_services.h"
 #include "hostsim/events.h"
+#include "hostsim/format_text.h"
 #include "hostsim/reset.h"
 #include "hostsim/windows.h"
 
@@ -409,14 +410,8 @@ int Tools::Set_Name(const char* format, ...) {
   hostsim::Side& s = side(this);
   va_list args;
   va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  const int length = std::vsnprintf(nullptr, 0, format, args);
+  s.name = format ? hostsim::format_text(format, args) : std::string();
   va_end(args);
-  s.name.assign(static_cast<size_t>(std::max(0, length)) + 1, '\0');
-  std::vsnprintf(&s.name[0], s.name.size(), format, again);
-  va_end(again);
-  s.name.resize(static_cast<size_t>(std::max(0, length)));
   Text = s.name.c_str();
   return 1;
 }
