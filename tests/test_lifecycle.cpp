@@ -1,183 +1,181 @@
-// The module's life cycle as a host sees it: its names, Init and Exit, the trace gates,
-// what Init finds of a GPU, the data export and the names the library exports.
+// The module's life cycle as a host sees it: its names and exports, the trace gates, what
+// Init finds of the machine and a GPU, and the budget it fixes, as the purge shows it.
 #include <cstdio>
 #include <cstring>
 #include <set>
-#include <string>
-#include <vector>
+#include <utility>
 
-#include "host/host_services.h"
-#include "hostsim/gpu.h"
-#include "hostsim/machine.h"
-#include "hostsim/undo.h"
 #include "module_fixture.h"
 
 namespace {
 
-constexpr uint64_t GIB = uint64_t{1} << 30;
-constexpr uint64_t MEMORY_UPDATE = 0x40000000;
-
-int count_code(int code) {
-  int count = 0;
-  for (const hostsim::Event& message : hostsim::messages()) count += message.code == code;
-  return count;
-}
-
 class Lifecycle_Test : public Module_Test {
  protected:
-  // The GPU total that Init recorded, read where the host reads it.
-  uint64_t gpu_total() {
-    char name[] = "$MEMORY_CUDA_AVAILABLE";
-    void* address = module.Variable_Get(name, nullptr, nullptr);
-    if (address == nullptr) {
-      ADD_FAILURE() << "no address for " << name;
-      return 0;
-    }
-    uint64_t value;
-    std::memcpy(&value, address, sizeof value);
+  // Reads one of the module's two variables where the host reads it.
+  uint64_t variable(const char* name) {
+    std::string copy = name;
+    void* address = module.Variable_Get(copy.data(), nullptr, nullptr);
+    uint64_t value = 0;
+    if (address) std::memcpy(&value, address, sizeof value); else ADD_FAILURE() << "no address for " << name;
     return value;
   }
-
-  // Init's whole output on a machine of 8 GiB with 3 GiB of address space free.
-  void expect_plain_init() {
-    hostsim::set_exact_bytes(true);
-    hostsim::set_machine(8 * GIB, 3 * GIB);
+  // Init on the machine and GPU as set: the two figures it logs, and nothing else.
+  std::pair<std::string, std::string> init_logged() {
     hostsim::clear_events();
     EXPECT_EQ(module.Init(), 1);
-    const std::vector<hostsim::Event> messages = hostsim::messages();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0].text, "Kestrum: Init");
-    EXPECT_EQ(messages[1].text, "Memory Manager (32 bit) -> 3221225472 Tot Available");
-    EXPECT_EQ(messages[2].text, "Memory Manager (32 bit) -> 8589934592 Tot RAM");
-    for (const hostsim::Event& message : messages) EXPECT_EQ(message.code, 11);
-    EXPECT_TRUE(hostsim::calls().empty());
+    const Strings log = texts(11);
+    EXPECT_EQ(hostsim::events().size(), 3u);
+    if (log.size() != 3u || log[0] != "Kestrum: Init") {
+      ADD_FAILURE() << "Init wrote " << log.size() << " lines";
+      return {};
+    }
+    const std::string prefix = "Memory Manager (32 bit) -> ";
+    const auto figure = [&](const std::string& text, const std::string& suffix) {
+      EXPECT_EQ(text.rfind(prefix, 0), 0u) << text;
+      EXPECT_EQ(text.substr(text.size() - suffix.size()), suffix) << text;
+      return text.substr(prefix.size(), text.size() - prefix.size() - suffix.size());
+    };
+    return {figure(log[1], " Tot Available"), figure(log[2], " Tot RAM")};
   }
 };
 
-TEST_F(Lifecycle_Test, NamesAreConstantTextsAtOneAddress) {
+TEST_F(Lifecycle_Test, NamesAreConstantTextsAndTheLibraryExportsNothingElse) {
   Flag_Trace = 8;  // none of them traces, whatever the level
-  const char* name = module.Register(0);
+  const char* const name = module.Register(0);
+  const char* const sort = module.Sort();
+  const char* const version = module.Version();
+  const char* const command = module.Script_Register();
   EXPECT_STREQ(name, "Memory Manager");
-  EXPECT_EQ(module.Register(0), name);
-  EXPECT_EQ(module.Register(0xFFFFFFFFu), name);
-  const char* sort = module.Sort();
   EXPECT_STREQ(sort, "0D Memory Manager");
-  EXPECT_EQ(module.Sort(), sort);
-  const char* version = module.Version();
   EXPECT_STREQ(version, "1.0 Rev-11  (Aug 19 2020)");  // two blanks before "(Aug"
-  EXPECT_EQ(module.Version(), version);
-  const char* command = module.Script_Register();
   EXPECT_STREQ(command, "Memory");
+  EXPECT_EQ(module.Register(0xFFFFFFFFu), name);
+  EXPECT_EQ(module.Sort(), sort);
+  EXPECT_EQ(module.Version(), version);
   EXPECT_EQ(module.Script_Register(), command);
   EXPECT_EQ(module.Update_Register(), 0x1000000040000000ull);
+  char** names = nullptr;
+  char** again = nullptr;
+  ASSERT_EQ(module.Variable_Register(&names), 2);
+  EXPECT_STREQ(names[0], "$MEMORY_CUDA_AVAILABLE");
+  EXPECT_STREQ(names[1], "$MEMORY_CUDA_USAGE");
+  EXPECT_EQ(module.Variable_Register(&again), 2);
+  EXPECT_EQ(again, names);
+  EXPECT_EQ(module.Variable_Register(nullptr), 0);  // nowhere to put the table
   EXPECT_TRUE(hostsim::events().empty());
-}
-
-TEST_F(Lifecycle_Test, ExitLogsAndReturnsOneEvenBeforeInit) {
-  EXPECT_EQ(module.Exit(), 1);
-  EXPECT_EQ(module.Exit(), 1);
-  const std::vector<hostsim::Event> messages = hostsim::messages();
-  ASSERT_EQ(messages.size(), 2u);
-  for (const hostsim::Event& message : messages) {
-    EXPECT_EQ(message.code, 11);
-    EXPECT_EQ(message.text, "Kestrum: Exit");
-  }
-}
-
-TEST_F(Lifecycle_Test, DataExportReadsOne) {
   ASSERT_NE(module.NvOptimusEnablementCuda, nullptr);
   EXPECT_EQ(*module.NvOptimusEnablementCuda, 1u);
-}
 
-TEST_F(Lifecycle_Test, LibraryExportsTheEntryPointsAndNothingElse) {
-  const std::string command =
-      std::string("nm -D --defined-only --format=posix '") + KESTRUM_MODULE_PATH + "'";
-  std::FILE* pipe = popen(command.c_str(), "r");
+  const std::string command_line = std::string("nm -D --defined-only --format=posix '") + KESTRUM_MODULE_PATH + "'";
+  std::FILE* pipe = popen(command_line.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::set<std::string> exported;
   char line[512];
-  while (std::fgets(line, sizeof line, pipe)) {
-    const std::string text = line;
-    exported.insert(text.substr(0, text.find(' ')));
-  }
-  ASSERT_EQ(pclose(pipe), 0) << command;
-  const std::set<std::string> expected = {
-      "Init",          "Exit",          "Register",        "Sort",
-      "Version",       "Ctrl_Register", "Ctrl_Create",     "Ctrl_Resize",
-      "Ctrl_Open",     "Ctrl_Close",    "Ctrl_Show",       "Ctrl_Hide",
-      "Ctrl_Draw",     "Ctrl_Query",    "Ctrl_Click",      "Ctrl_Motion",
-      "Ctrl_Leave",    "Ctrl_Help",     "Ctrl_Scroll",     "Script_Register",
-      "Script_Parse",  "Update_Register", "Update_A",      "Variable_Register",
-      "Variable_Get",  "NvOptimusEnablementCuda"};
-  EXPECT_EQ(exported, expected);
+  while (std::fgets(line, sizeof line, pipe)) exported.insert(std::string(line).substr(0, std::strcspn(line, " ")));
+  ASSERT_EQ(pclose(pipe), 0) << command_line;
+  EXPECT_EQ(exported, (std::set<std::string>{
+      "Init", "Exit", "Register", "Sort", "Version", "Ctrl_Register", "Ctrl_Create", "Ctrl_Resize", "Ctrl_Open",
+      "Ctrl_Close", "Ctrl_Show", "Ctrl_Hide", "Ctrl_Draw", "Ctrl_Query", "Ctrl_Click", "Ctrl_Motion", "Ctrl_Leave",
+      "Ctrl_Help", "Ctrl_Scroll", "Script_Register", "Script_Parse", "Update_Register", "Update_A",
+      "Variable_Register", "Variable_Get", "NvOptimusEnablementCuda"}));
 }
 
 // Codes 4, 6 and 11 are written at every level; 14 from level 4, 16 from 6, 18 from 8.
 TEST_F(Lifecycle_Test, TraceLevelGatesTheTraceCodesOnly) {
-  hostsim::set_machine(16u << 20, 16u << 20);
   hostsim::set_undo_bytes(32 << 20);  // over the budget: the update purges and says so
   for (const int level : {-128, -1, 0, 3, 4, 5, 6, 7, 8, 127}) {
     SCOPED_TRACE("Flag_Trace " + std::to_string(level));
     Flag_Trace = static_cast<signed char>(level);
     hostsim::clear_events();
     EXPECT_EQ(module.Init(), 1);
-    EXPECT_EQ(module.Ctrl_Scroll(nullptr, 3), 1);          // one code-14 trace
-    EXPECT_EQ(module.Update_A(MEMORY_UPDATE), 1);           // measurements: code 16
-    char name[] = "$MEMORY_CUDA_USAGE";
-    EXPECT_NE(module.Variable_Get(name, nullptr, nullptr), nullptr);  // code 18
-    char help[] = "help";
-    char* words[] = {help};
-    EXPECT_EQ(module.Script_Parse(1, words), 0);           // help lines: code 6
+    EXPECT_EQ(module.Ctrl_Scroll(nullptr, 3), 1);  // one code-14 trace
+    EXPECT_EQ(module.Update_A(MEMORY), 1);          // measurements: code 16
+    EXPECT_EQ(variable("$MEMORY_CUDA_USAGE"), 0u);  // code 18
+    EXPECT_EQ(script({"help"}), 0);                 // help lines: code 6
     EXPECT_EQ(module.Exit(), 1);
-
-    EXPECT_EQ(count_code(11), 4);  // Init, its two figures, Exit
-    EXPECT_GE(count_code(4), 1);   // what the purge cleared
-    EXPECT_EQ(count_code(6), 2);
-    EXPECT_EQ(count_code(14) > 0, level >= 4);
-    EXPECT_EQ(count_code(16) > 0, level >= 6);
-    EXPECT_EQ(count_code(18), level >= 8 ? 1 : 0);
+    EXPECT_EQ(texts(11).size(), 4u);  // Init, its two figures, Exit
+    EXPECT_EQ(texts(11).back(), "Kestrum: Exit");
+    EXPECT_EQ(texts(4), Strings{cleared(0)});
+    EXPECT_EQ(texts(6).size(), 2u);
+    EXPECT_EQ(texts(14).size(), level >= 4 ? 2u : 0u);  // Scroll and Script_Parse
+    EXPECT_EQ(texts(16).size(), level >= 6 ? 15u : 0u);  // four measurements, eleven cleanups
+    EXPECT_EQ(texts(18).size(), level >= 8 ? 1u : 0u);
   }
 }
 
-TEST_F(Lifecycle_Test, InitWithoutUsableRuntimeFindsNoGpuAndReturnsOne) {
-  hostsim::gpu_none();
-  expect_plain_init();
-  EXPECT_EQ(gpu_total(), 0u);
+// Init logs the figures rounded down to whole MiB, the RAM line the physical memory even
+// when the address space is smaller, and records the GPU total (logging nothing of it).
+TEST_F(Lifecycle_Test, InitLogsWholeMiBAndRecordsTheGpuTotal) {
+  struct Case {
+    uint64_t physical, available;
+    const char *logged_available, *logged_ram;
+  };
+  for (const Case& c : {Case{8 * GIB, 3 * GIB, "3221225472", "8589934592"},
+                        Case{8 * GIB + MIB - 1, 3 * GIB + MIB - 1, "3221225472", "8589934592"},
+                        Case{MIB - 1, 5 * MIB + 1, "5242880", "0"},
+                        Case{64 * GIB, 2 * GIB, "2147483648", "68719476736"}}) {
+    hostsim::set_machine(c.physical, c.available);
+    EXPECT_EQ(init_logged(), std::make_pair(std::string(c.logged_available), std::string(c.logged_ram)));
+  }
+  EXPECT_EQ(hostsim::last_memory_status_length(), sizeof(MEMORYSTATUS));
 
-  hostsim::gpu_broken();  // the version call fails
-  expect_plain_init();
-  EXPECT_EQ(gpu_total(), 0u);
+  hostsim::use_real_machine();
+  const auto real = init_logged();
+  EXPECT_EQ(real.second, std::to_string(hostsim::real_physical_memory() & ~(MIB - 1)));
+  EXPECT_GT(std::stoull(real.first), 0u);
+  EXPECT_EQ(std::stoull(real.first) % MIB, 0u);
 
-  hostsim::gpu_noinfo();  // the version call works, the memory information fails
-  expect_plain_init();
-  EXPECT_EQ(gpu_total(), 0u);
+  // Each Init goes by the runtime as it then is; without a usable one it finds no GPU.
+  const std::pair<void (*)(), uint64_t> gpus[] = {
+      {[] { hostsim::gpu_present(24 * GIB, 5 * GIB); }, 24 * GIB},
+      {hostsim::gpu_none, 0},
+      {hostsim::gpu_broken, 0},  // the version call fails
+      {[] { hostsim::gpu_present(uint64_t{1} << 40, 0); }, uint64_t{1} << 40},
+      {hostsim::gpu_noinfo, 0},  // the version call works, the memory information fails
+      {hostsim::reset, 0}};      // the machine's own runtime, or none: Init works either way
+  for (const auto& gpu : gpus) {
+    gpu.first();
+    hostsim::set_exact_bytes(true);
+    hostsim::set_machine(8 * GIB, 3 * GIB);
+    EXPECT_EQ(init_logged().first, "3221225472");
+    const uint64_t total = variable("$MEMORY_CUDA_AVAILABLE");
+    EXPECT_TRUE(gpu.first == hostsim::reset || total == gpu.second) << total;
+    EXPECT_EQ(variable("$MEMORY_CUDA_USAGE"), 0u);  // Init asks for the total only
+  }
 }
 
-TEST_F(Lifecycle_Test, InitRecordsTheGpuTotalAndLogsNothingOfIt) {
-  hostsim::gpu_present(24 * GIB, 5 * GIB);
-  expect_plain_init();
-  EXPECT_EQ(gpu_total(), 24 * GIB);
-  char usage[] = "$MEMORY_CUDA_USAGE";
-  uint64_t used;
-  std::memcpy(&used, module.Variable_Get(usage, nullptr, nullptr), sizeof used);
-  EXPECT_EQ(used, 0u);  // Init does not fill the usage
+// Memory_RAM = 1 GiB, the smaller of the two figures: the purge starts at 1 GiB - 102,400,
+// and not a byte before; under 1 MiB of either there is no budget and no purge at all.
+TEST_F(Lifecycle_Test, PurgeStartsAtTheBudgetOfTheSmallerFigure) {
+  for (const auto& machine : {std::make_pair(GIB, 2 * GIB), std::make_pair(GIB, GIB), std::make_pair(8 * GIB, GIB),
+                              std::make_pair(GIB + MIB - 1, 4 * GIB), std::make_pair(4 * GIB, GIB + MIB - 1)}) {
+    SCOPED_TRACE(std::to_string(machine.first) + " " + std::to_string(machine.second));
+    hostsim::set_machine(machine.first, machine.second);
+    ASSERT_EQ(module.Init(), 1);
+    const uint64_t undo = GIB - 2 * DEFAULT_SHARE;  // the database and 3-D data are empty
+    hostsim::set_undo_bytes(static_cast<int32_t>(undo - 1));
+    EXPECT_FALSE(update_purges());
+    hostsim::set_undo_bytes(static_cast<int32_t>(undo));
+    EXPECT_TRUE(update_purges());
+  }
+  // The target is 1 GiB less the truncated 80 per cent (858,993,459): level 15 frees one
+  // byte short of it, so level 14 runs too and the purge stops there.
+  const uint64_t target = GIB - 858993459;
+  hostsim::add_node("/a", target + 5, {{15, target - 1}, {14, 1}, {13, 4}});
+  hostsim::set_undo_bytes(static_cast<int32_t>(GIB - 2 * DEFAULT_SHARE - (target + 5)));
+  ASSERT_TRUE(update_purges());
+  EXPECT_EQ(texts(4), Strings{cleared(target)});
+  EXPECT_EQ(hostsim::node_bytes("/a"), 5u);
 
-  // A later Init goes by the runtime as it is then.
-  hostsim::gpu_none();
-  expect_plain_init();
-  EXPECT_EQ(gpu_total(), 0u);
-  hostsim::gpu_present(uint64_t{1} << 40, 0);
-  expect_plain_init();
-  EXPECT_EQ(gpu_total(), uint64_t{1} << 40);
-}
-
-// No gpu setting: the machine's own runtime, or none. Here that is a runtime without a
-// driver, or a real GPU; Init works either way.
-TEST_F(Lifecycle_Test, InitWithTheMachinesRuntimeReturnsOne) {
-  expect_plain_init();
-  hostsim::gpu_present(24 * GIB, 0);
-  hostsim::reset();  // back to the machine's runtime
-  expect_plain_init();
+  for (const auto& machine : {std::make_pair(MIB - 1, 8 * GIB), std::make_pair(8 * GIB, MIB - 1),
+                              std::make_pair(uint64_t{0}, uint64_t{0})}) {
+    hostsim::set_machine(machine.first, machine.second);
+    ASSERT_EQ(module.Init(), 1);
+    hostsim::set_undo_bytes(INT32_MAX);
+    EXPECT_FALSE(update_purges());
+    hostsim::set_undo_bytes(0);
+    EXPECT_FALSE(update_purges());
+  }
 }
 
 }  // namespace

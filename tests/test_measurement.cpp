@@ -2,53 +2,56 @@
 // panel is closed: the total decides whether the purge starts, so a figure is checked
 // by padding the total with the undo figure to Memory_Max exactly, then one byte short.
 #include <optional>
-#include <string>
-#include <vector>
 
-#include "data_fixture.h"
+#include "module_fixture.h"
 
 namespace {
 
-using Measurement = Data_Test;
-using Calls = std::vector<std::string>;
+using Measurement = Initialised_Test;
 
 // Bytes counted for an image beside its elements.
 constexpr uint64_t OVERHEAD = 2080;
 
-TEST_F(Measurement, EmptyHostMeasuresNothingAndTheRootAloneItsOwnBytes) {
-  expect_measured(0);
-  hostsim::add_node("/", 5000);
-  expect_measured(5000);
-}
-
 TEST_F(Measurement, WalksTheTreePreOrderWithLocksNestedFromTheRoot) {
-  add_nodes({{"/", 10}, {"/a", 20}, {"/a/x", 30}, {"/a/y", 40}, {"/b", 50}});
+  expect_measured(0);
+  hostsim::set_undo_bytes(0);
+  for (const auto& node : {std::make_pair("/", 10), {"/a", 20}, {"/a/x", 30}, {"/a/y", 40}, {"/b", 50}})
+    hostsim::add_node(node.first, static_cast<uint64_t>(node.second));
   hostsim::add_image(0, 1, 1, 1, 1, 8, 1);  // the file records are read with no lock held
+  Flag_Trace = 6;
   EXPECT_FALSE(update_purges());
   const std::string by = " Memory_Compute_DB";
-  EXPECT_EQ(calls_among({"Mutex_Open", "Mutex_Close"}),
-            (Calls{"Mutex_Open /" + by, "Mutex_Open /a" + by, "Mutex_Open /a/x" + by,
-                   "Mutex_Close /a/x" + by, "Mutex_Open /a/y" + by, "Mutex_Close /a/y" + by,
-                   "Mutex_Close /a" + by, "Mutex_Open /b" + by, "Mutex_Close /b" + by,
-                   "Mutex_Close /" + by}));
+  EXPECT_EQ(calls_among({"Mutex_"}),
+            (Strings{"Mutex_Open /" + by, "Mutex_Open /a" + by, "Mutex_Open /a/x" + by, "Mutex_Close /a/x" + by,
+                     "Mutex_Open /a/y" + by, "Mutex_Close /a/y" + by, "Mutex_Close /a" + by, "Mutex_Open /b" + by,
+                     "Mutex_Close /b" + by, "Mutex_Close /" + by}));
+  // One trace for each node and each other measurement, from level 6 only.
+  const Strings traces = texts(16);
+  EXPECT_EQ(count(traces, "in Memory_Compute_DB()"), 5);
+  for (const char* other : {"in Memory_Compute_Default()", "in Memory_Compute_Undo()", "in Memory_Compute_Geom()"})
+    EXPECT_EQ(count(traces, other), 1) << other;
   EXPECT_TRUE(hostsim::node_faults().empty());
   EXPECT_EQ(hostsim::locks_held(), 0);
+  for (const signed char level : {5, -6}) {
+    Flag_Trace = level;
+    EXPECT_FALSE(update_purges());
+    EXPECT_TRUE(hostsim::messages().empty());
+  }
   expect_measured(150 + 2 + OVERHEAD);
 
   // A dropped subtree is no longer walked or counted.
   hostsim::drop_node("/a");
   expect_measured(60 + 2 + OVERHEAD);
-  EXPECT_EQ(calls_among({"Mutex_Open"}), (Calls{"Mutex_Open /" + by, "Mutex_Open /b" + by}));
+  EXPECT_EQ(calls_among({"Mutex_Open"}), (Strings{"Mutex_Open /" + by, "Mutex_Open /b" + by}));
 }
 
 TEST_F(Measurement, ImageSizeIsElementSizeTimesExtentsPlusOverhead) {
   hostsim::add_image(0, 512, 512, 1, 1, 16, 1);
-  const uint64_t first = (2 * 1 + 1) * 512 * 512 * 1 * 1 + OVERHEAD;
+  const uint64_t first = (2 * 1 + 1) * 512 * 512 + OVERHEAD;
   expect_measured(first);
   hostsim::add_image(0, 256, 256, 10, 1, 8, 3);
-  const uint64_t both = first + (1 * 3 + 1) * 256 * 256 * 10 * 1 + OVERHEAD;
+  const uint64_t both = first + (1 * 3 + 1) * 256 * 256 * 10 + OVERHEAD;
   expect_measured(both);
-
   // Samples narrower than a byte count 0 bytes each: one byte per element remains.
   hostsim::add_image(2, 10, 20, 3, 1, 7, 3);  // also creates the empty record 1
   EXPECT_EQ(hostsim::file_count(), 3u);
@@ -62,17 +65,18 @@ TEST_F(Measurement, ImageSizeIsElementSizeTimesExtentsPlusOverhead) {
   hostsim::add_image(1, 512, 0, 512, 1, 16, 4);
   total += OVERHEAD;
   expect_measured(total);
-
   // A record whose image count is 0 or less adds nothing.
-  hostsim::set_image_count(0, 0);
-  expect_measured(total - both);
-  hostsim::set_image_count(0, -1);
-  expect_measured(total - both);
+  for (const int images : {0, -1}) {
+    hostsim::set_image_count(0, images);
+    expect_measured(total - both);
+  }
   hostsim::set_image_count(0, 1);
   expect_measured(total - both + first);
 }
 
-TEST_F(Measurement, ImageProductIsThirtyTwoBitsWidenedWithItsSign) {
+// The image product is 32 bits widened with its sign, the undo figure too; movies are
+// widened with zeros.
+TEST_F(Measurement, ThirtyTwoBitFiguresAreWidenedAsTheHostMeansThem) {
   // 2 bytes per element: 2 * 65535 * 65535 wraps to 0xFFFC0002, that is -262142.
   hostsim::add_image(0, 65535, 65535, 1, 1, 8, 1);
   expect_measured(static_cast<uint64_t>(-262142 + static_cast<int64_t>(OVERHEAD)));
@@ -80,17 +84,23 @@ TEST_F(Measurement, ImageProductIsThirtyTwoBitsWidenedWithItsSign) {
   hostsim::add_image(0, 65535, 1, 65535, 1, 4, 2);
   hostsim::add_node("/", 400000);
   expect_measured(static_cast<uint64_t>(400000 - 262142 - 131071 + 2 * static_cast<int64_t>(OVERHEAD)));
-}
 
-TEST_F(Measurement, UndoFigureIsWidenedWithItsSign) {
+  hostsim::set_image_count(0, 0);
   hostsim::set_undo_bytes(-5000);
   hostsim::add_node("/", MEMORY_MAX - DEFAULT_SHARE + 5000);
   EXPECT_TRUE(update_purges());
   hostsim::add_node("/", MEMORY_MAX - DEFAULT_SHARE + 4999);
   EXPECT_FALSE(update_purges());
+
+  // A movie of 2^31 bytes is widened with zeros; an image of -2^31 (2 bytes per element
+  // times 2^30 elements) balances it exactly.
+  hostsim::add_node("/", 0);
+  hostsim::add_file3d({0x80000000u});
+  hostsim::add_image(1, 32768, 32768, 1, 1, 8, 1);
+  expect_measured(OVERHEAD);
 }
 
-TEST_F(Measurement, MoviesOfFilesAndTagsSkipMissingTablesNullEntriesAndEmptyCounts) {
+TEST_F(Measurement, MoviesSkipMissingTablesNullEntriesAndEmptyCounts) {
   hostsim::add_file3d({100, std::nullopt, 200});
   hostsim::add_file3d_without_table(5);
   hostsim::add_file3d({7000});
@@ -104,86 +114,49 @@ TEST_F(Measurement, MoviesOfFilesAndTagsSkipMissingTablesNullEntriesAndEmptyCoun
   hostsim::add_tag3d({60000});
   hostsim::set_tag3d_movie_count(3, -7);
   expect_measured(1300);
-
-  // A movie of 2^31 bytes is widened with zeros; an image of -2^31 (2 bytes per element
-  // times 2^30 elements) balances it exactly.
-  hostsim::add_file3d({0x80000000u});
-  hostsim::add_image(0, 32768, 32768, 1, 1, 8, 1);
-  expect_measured(1300 + OVERHEAD);
 }
 
 TEST_F(Measurement, ObjectsCountTheirOwnBytesAndTheirArtsThroughOneIterator) {
   // No object: the iteration is empty and still given back.
   EXPECT_FALSE(update_purges());
-  EXPECT_EQ(calls_among({"Iterator_Init", "Iterator_End"}),
-            (Calls{"Iterator_Init Kestrum: Memory_Compute_Geom 1", "Iterator_End 1"}));
-
+  const Strings iteration = {"Iterator_Init", "Iterator_End"};
+  EXPECT_EQ(calls_among(iteration), (Strings{"Iterator_Init Kestrum: Memory_Compute_Geom 1", "Iterator_End 1"}));
   hostsim::add_object3d("cube", 100, 10);
   hostsim::add_object3d("sphere", 200, 20);
   hostsim::add_tag3d({3000});
   expect_measured(3330);
-  EXPECT_EQ(calls_among({"Iterator_Init", "Iterator_End"}),
-            (Calls{"Iterator_Init Kestrum: Memory_Compute_Geom 3", "Iterator_End 3"}));
-  EXPECT_EQ(hostsim::iterators_open(), 0);
-  EXPECT_TRUE(hostsim::iterator_faults().empty());
-
+  EXPECT_EQ(calls_among(iteration), (Strings{"Iterator_Init Kestrum: Memory_Compute_Geom 3", "Iterator_End 3"}));
   // Without an iterator only the movies count, and there is nothing to give back.
   hostsim::set_iterator_available(false);
   expect_measured(3000);
-  EXPECT_EQ(calls_among({"Iterator_Init", "Iterator_End"}),
-            (Calls{"Iterator_Init Kestrum: Memory_Compute_Geom 0"}));
+  EXPECT_EQ(calls_among(iteration), Strings{"Iterator_Init Kestrum: Memory_Compute_Geom 0"});
+  EXPECT_EQ(hostsim::iterators_open(), 0);
   EXPECT_TRUE(hostsim::iterator_faults().empty());
 }
 
-TEST_F(Measurement, EachCallTracesAtLevelSixAndAboveOnly) {
-  add_nodes({{"/a", 1}, {"/a/b", 1}, {"/a/b/c", 1}, {"/d", 1}});
-  Flag_Trace = 6;
-  EXPECT_FALSE(update_purges());
-  EXPECT_EQ(count_messages(16, "in Memory_Compute_DB()"), 5);
-  EXPECT_EQ(count_messages(16, "in Memory_Compute_Default()"), 1);
-  EXPECT_EQ(count_messages(16, "in Memory_Compute_Undo()"), 1);
-  EXPECT_EQ(count_messages(16, "in Memory_Compute_Geom()"), 1);
-
-  Flag_Trace = 5;
-  EXPECT_FALSE(update_purges());
-  EXPECT_TRUE(hostsim::messages().empty());
-  Flag_Trace = -6;
-  EXPECT_FALSE(update_purges());
-  EXPECT_TRUE(hostsim::messages().empty());
-}
-
-TEST_F(Measurement, MissingRootCountsTheFileRecordsAlone) {
+// A missing variable is looked up again at the next call, an address once found is kept;
+// a null root counts the file records alone.
+TEST_F(Measurement, MissingVariablesOrRootCountWhatIsThere) {
   hostsim::add_node("/", 7000);
   hostsim::add_node("/a", 3000);
   hostsim::add_image(0, 10, 10, 1, 1, 8, 1);
-  const uint64_t image = 200 + OVERHEAD;
-  hostsim::set_root_present(false);
-  expect_measured(image);
-  EXPECT_TRUE(hostsim::calls_named("Mutex_Open").empty());
-  hostsim::set_root_present(true);
-  expect_measured(image + 10000);
-}
-
-TEST_F(Measurement, VariableFoundOnTheCallAfterItIsSetAgainAndKeptOnceFound) {
-  hostsim::add_node("/", 7000);
-  hostsim::add_image(0, 10, 10, 1, 1, 8, 1);
   hostsim::add_tag3d({500});
   const uint64_t image = 200 + OVERHEAD;
-
   ASSERT_TRUE(hostsim::unset_variable("$DB_2D_ROOT_PT"));
   ASSERT_TRUE(hostsim::unset_variable("$DB_3D_TAG_PT"));
   expect_measured(image);
   EXPECT_TRUE(hostsim::calls_named("Mutex_Open").empty());
-
   // Shown again (a host lookup that creates it): the next measurement finds both.
   ASSERT_NE(Fct_Variable_Get("$DB_2D_ROOT_PT", nullptr, nullptr, nullptr, 1), nullptr);
   ASSERT_NE(Fct_Variable_Get("$DB_3D_TAG_PT", nullptr, nullptr, nullptr, 1), nullptr);
-  expect_measured(image + 7000 + 500);
-
-  // Once found, the addresses are kept: hiding the variables changes nothing.
+  expect_measured(image + 10000 + 500);
   hostsim::unset_variable("$DB_2D_ROOT_PT");
   hostsim::unset_variable("$DB_3D_TAG_PT");
-  expect_measured(image + 7000 + 500);
+  expect_measured(image + 10000 + 500);
+
+  hostsim::set_root_present(false);
+  expect_measured(image + 500);
+  EXPECT_TRUE(hostsim::calls_named("Mutex_Open").empty());
 }
 
 }  // namespace

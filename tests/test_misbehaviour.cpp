@@ -20,16 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "event_fixture.h"
-#include "host/widget_toolkit.h"
 #include "hostsim/byte_text.h"
-#include "hostsim/db3d.h"
-#include "hostsim/toolkit.h"
-#include "hostsim/variables.h"
+#include "module_fixture.h"
 
 namespace {
-
-using Strings = std::vector<std::string>;
 
 // The process's mappings of files (libraries among them) and its open files. Anonymous
 // mappings are left out: an allocator (a sanitizer's above all) adds them as it likes.
@@ -53,14 +47,14 @@ int count_fds() {
 }
 
 // The module's value label of a column (the labels are widgets 4, 7 and 10).
-const char* label_text(int column) {
+std::string label_text(int column) {
   const std::vector<hostsim::Widget> all = hostsim::widgets();
   if (all.size() != 12u) return "";
   const Tools* label = all.at(static_cast<size_t>(4 + 3 * column)).object;
   return label->Text ? label->Text : "";
 }
 
-class Misbehaviour_Test : public Event_Test {
+class Misbehaviour_Test : public Module_Test {
  protected:
   // What the module must leave behind after every entry point.
   static void expect_host_intact() {
@@ -90,12 +84,6 @@ class Misbehaviour_Test : public Event_Test {
     hostsim::set_undo_bytes(MIB);
   }
 
-  // Words a host passes to Script_Parse: writable copies.
-  int script(std::vector<std::string> words) {
-    std::vector<char*> pointers;
-    for (std::string& word : words) pointers.push_back(word.data());
-    return module.Script_Parse(static_cast<int>(words.size()), pointers.data());
-  }
 };
 
 TEST_F(Misbehaviour_Test, LoadedInitialisedAndUnloadedAThousandTimes) {
@@ -249,9 +237,9 @@ TEST_F(Misbehaviour_Test, OverlongByteTextsStayInsideTheModulesBuffers) {
     open_and_show();
     const std::string image(Int_2_Byte(static_cast<int64_t>(MIB), nullptr));
     ASSERT_EQ(image.size(), length);
-    for (int column = 0; column < 3; ++column) EXPECT_EQ(std::strlen(label_text(column)), 39u);
-    EXPECT_EQ(std::string(label_text(0)), image.substr(0, 39));
-    EXPECT_EQ(std::string(label_text(1)), std::string("12345").append(34, '.'));
+    for (int column = 0; column < 3; ++column) EXPECT_EQ(label_text(column).size(), 39u);
+    EXPECT_EQ(label_text(0), image.substr(0, 39));
+    EXPECT_EQ(label_text(1), std::string("12345").append(34, '.'));
     EXPECT_EQ(module.Ctrl_Draw(), 1);
 
     hostsim::add_node("/", MEMORY_MAX, {{15, 4 * MIB}});  // over the budget: a purge
@@ -259,7 +247,7 @@ TEST_F(Misbehaviour_Test, OverlongByteTextsStayInsideTheModulesBuffers) {
     update();
     const std::string freed(Int_2_Byte(static_cast<int64_t>(4 * MIB), nullptr));
     EXPECT_EQ(texts(4), Strings{"The memory manager has cleared \x01" + freed + "\x02 of memory"});
-    EXPECT_EQ(std::string(label_text(0)), std::to_string(MEMORY_MAX - 4 * MIB).append(31, '.'));
+    EXPECT_EQ(label_text(0), std::to_string(MEMORY_MAX - 4 * MIB).append(31, '.'));
     expect_host_intact();
   }
 }
@@ -283,7 +271,7 @@ TEST_F(Misbehaviour_Test, HostWithoutByteTexts) {
   EXPECT_EQ(texts(4), (Strings{"We can access \x01\x02 of RAM memory", "Orvan-5 can access \x01\x02 of RAM memory",
                                "Orvan-5 can access \x01\x02 of GPU memory", "The memory manager has cleared \x01\x02 of memory"}));
   EXPECT_STREQ(hostsim::widgets().at(1).object->Text, "GPU   ()");
-  for (int column = 0; column < 3; ++column) EXPECT_STREQ(label_text(column), "");
+  for (int column = 0; column < 3; ++column) EXPECT_EQ(label_text(column), "");
   expect_host_intact();
 }
 
@@ -307,29 +295,29 @@ TEST_F(Misbehaviour_Test, HostWithoutSomeOfItsDataVariables) {
 
   start();
   open_and_show();
-  EXPECT_STREQ(label_text(0), "1000");  // the tree alone
-  EXPECT_STREQ(label_text(2), "7");     // the object alone
+  EXPECT_EQ(label_text(0), "1000");  // the tree alone
+  EXPECT_EQ(label_text(2), "7");     // the object alone
   EXPECT_EQ(script({"clear", "geom"}), 1);
   EXPECT_EQ(hostsim::tag3d_count(), 1u);
   EXPECT_EQ(hostsim::tags_alive(), 1);
 
   show(counts);
   update();
-  EXPECT_STREQ(label_text(0), "1000");
-  EXPECT_STREQ(label_text(2), "0");  // the object gave its bytes up
+  EXPECT_EQ(label_text(0), "1000");
+  EXPECT_EQ(label_text(2), "0");  // the object gave its bytes up
   EXPECT_EQ(script({"clear", "geom"}), 1);
   EXPECT_EQ(hostsim::tags_alive(), 1);
 
   show(tables);
   update();
-  EXPECT_STREQ(label_text(0), "3100");
-  EXPECT_STREQ(label_text(2), "120");  // the file's movie and the tag's
+  EXPECT_EQ(label_text(0), "3100");
+  EXPECT_EQ(label_text(2), "120");  // the file's movie and the tag's
   EXPECT_EQ(script({"clear", "geom"}), 1);
   EXPECT_EQ(hostsim::tag3d_count(), 0u);
   EXPECT_EQ(hostsim::tags_alive(), 0);
   update();
-  EXPECT_STREQ(label_text(2), "100");
-  EXPECT_EQ(calls_starting("Database_3D_Tree_Generate").size(), 3u);
+  EXPECT_EQ(label_text(2), "100");
+  EXPECT_EQ(calls_among({"Database_3D_Tree_Generate"}).size(), 3u);
   expect_host_intact();
 }
 
@@ -381,7 +369,7 @@ TEST_F(Misbehaviour_Test, HostReenteringUpdateTenLevelsDeep) {
   hostsim::set_delivery(hostsim::Delivery::SYNC);
   start();
   open_and_show();
-  trace_level(4);
+  Flag_Trace = 4;
   const uint64_t bytes = MEMORY_MAX - DEFAULT_SHARE + 9 * PURGE_TARGET + PURGE_TARGET / 2;
   std::vector<hostsim::Level_Release> releases;
   for (unsigned short level = 15; level >= 6; --level) releases.push_back({level, PURGE_TARGET});
@@ -390,14 +378,14 @@ TEST_F(Misbehaviour_Test, HostReenteringUpdateTenLevelsDeep) {
   EXPECT_EQ(module.Update_A(MEMORY), 1);
   EXPECT_EQ(texts(4), Strings(10, cleared(PURGE_TARGET)));
   EXPECT_EQ(texts(14), Strings(11, update_trace("0000000040000000")));
-  EXPECT_EQ(calls_starting("Fct_Update "), Strings(10, "Fct_Update 0x0000000040000000"));
+  EXPECT_EQ(calls_among({"Fct_Update "}), Strings(10, "Fct_Update 0x0000000040000000"));
   // Run k (1 the outermost) purges levels 15 down to 16 - k: 55 cleanups in all.
-  EXPECT_EQ(calls_starting("User_Cleanup ").size(), 55u);
+  EXPECT_EQ(calls_among({"User_Cleanup "}).size(), 55u);
   Strings labels;
   for (int purges = 10; purges >= 0; --purges)
     labels.push_back("Draw label " + std::to_string(bytes - static_cast<uint64_t>(purges) * PURGE_TARGET));
-  EXPECT_EQ(calls_starting("Draw label "), labels);
-  EXPECT_EQ(std::string(label_text(0)), std::to_string(bytes));
+  EXPECT_EQ(calls_among({"Draw label "}), labels);
+  EXPECT_EQ(label_text(0), std::to_string(bytes));
   expect_host_intact();
 }
 
@@ -417,8 +405,8 @@ TEST_F(Misbehaviour_Test, BudgetBelowOneMib) {
     EXPECT_EQ(module.Ctrl_Resize(nullptr, 432, 114), 1);
     EXPECT_EQ(script({"clear", "geom"}), 1);
     EXPECT_TRUE(texts(4).empty());
-    EXPECT_TRUE(calls_starting("User_Cleanup ").empty());
-    EXPECT_EQ(std::string(label_text(0)), std::to_string(64 * MIB));
+    EXPECT_TRUE(calls_among({"User_Cleanup "}).empty());
+    EXPECT_EQ(label_text(0), std::to_string(64 * MIB));
     EXPECT_EQ(hostsim::pens_created(), 0u);  // no bar, not even its caps
     expect_host_intact();
   }
@@ -474,10 +462,10 @@ TEST_F(Misbehaviour_Test, TreeTenThousandLevelsDeep) {
   add_deep_tree(DEPTH);
   start();
   open_and_show();
-  EXPECT_EQ(std::string(label_text(0)), std::to_string(3 * (DEPTH + 1)));
+  EXPECT_EQ(label_text(0), std::to_string(3 * (DEPTH + 1)));
   EXPECT_EQ(script({"clear", "images"}), 1);
   update();
-  EXPECT_EQ(std::string(label_text(0)), std::to_string(DEPTH + 1));
+  EXPECT_EQ(label_text(0), std::to_string(DEPTH + 1));
   expect_host_intact();
 }
 

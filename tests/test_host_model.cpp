@@ -1,0 +1,212 @@
+// The host model as every module test relies on it: it records the module's calls and
+// messages faithfully, delivers updates as a host does, and its windows, drawing calls
+// and widget toolkit put pixels where the panel's pixel tests look for them.
+#include <gtest/gtest.h>
+
+#include "host/host_services.h"
+#include "host/widget_toolkit.h"
+#include "hostsim/events.h"
+#include "hostsim/machine.h"
+#include "hostsim/reset.h"
+#include "hostsim/toolkit.h"
+#include "hostsim/updates.h"
+#include "hostsim/windows.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+constexpr uint32_t BG = hostsim::WINDOW_BACKGROUND;
+
+class Host_Model : public testing::Test {
+ protected:
+  void SetUp() override { hostsim::reset(); }
+
+  // A context on `window` with the panel's mapping: origin bottom-left, y upward.
+  static HDC upward_dc(HWND window) {
+    HDC dc = GetDC(window);
+    const int w = hostsim::window_width(window), h = hostsim::window_height(window);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, w, h, nullptr);
+    SetViewportExtEx(dc, w, -h, nullptr);
+    SetViewportOrgEx(dc, 0, h - 1, nullptr);
+    return dc;
+  }
+  static void line(HDC dc, COLORREF colour, int x0, int y0, int x1, int y1) {
+    MoveToEx(dc, x0, y0, nullptr);
+    HPEN pen = CreatePen(PS_SOLID, 0, colour);
+    HGDIOBJ previous = SelectObject(dc, pen);
+    LineTo(dc, x1, y1);
+    SelectObject(dc, previous);
+    EXPECT_TRUE(DeleteObject(pen));
+  }
+};
+
+TEST_F(Host_Model, RecordsMessagesAndCallsAsTheModuleMadeThem) {
+  const std::string long_text(5000, 'x');
+  Error_Fct(hwnd, 4, "%s|%d|\x01%s\x02", long_text.c_str(), -7, "v");
+  Error_Fct(hwnd, 11, "");
+  ASSERT_EQ(hostsim::messages().size(), 2u);
+  EXPECT_EQ(hostsim::messages()[0].code, 4);
+  EXPECT_EQ(hostsim::messages()[0].text, long_text + "|-7|\x01v\x02");
+  EXPECT_EQ(hostsim::messages()[1].text, "");
+  Fct_Redraw(0x33FFFFFF00000000ull, nullptr, nullptr, nullptr);
+  Fct_Help("kestrum", "bar");
+  Fct_Help("kestrum", nullptr);
+  EXPECT_EQ(hostsim::calls(), (Strings{"Fct_Redraw 0x33FFFFFF00000000", "Fct_Help kestrum bar", "Fct_Help kestrum null"}));
+  hostsim::set_exact_bytes(true);
+  EXPECT_STREQ(Int_2_Byte(INT64_MIN, nullptr), "-9223372036854775808");
+  char* first = Int_2_Byte(42, nullptr);
+  EXPECT_EQ(Int_2_Byte(43, nullptr), first);  // one buffer, rewritten
+  EXPECT_STREQ(first, "43");
+}
+
+// A tool standing in for a module: records its updates and may send one back.
+std::vector<uint64_t> g_received;
+bool g_echo = false;
+int record_update(uint64_t word) {
+  g_received.push_back(word);
+  if (g_echo) Fct_Update(word, nullptr, nullptr, nullptr);
+  return 1;
+}
+
+// Deferred (the default) words wait for the host and reach a tool only when they share a
+// bit with its registration; immediate delivery happens inside the call; a tool feeding
+// itself is stopped after 16 rounds either way, and what was left over dropped.
+TEST_F(Host_Model, DeliversUpdatesAsAHostDoes) {
+  g_received.clear();
+  g_echo = false;
+  hostsim::register_tool(0x1000000040000000ull, record_update);
+  for (const uint64_t word : {uint64_t{0x40000000}, uint64_t{0x404}, uint64_t{0x1000000000000000}})
+    Fct_Update(word, nullptr, nullptr, nullptr);
+  EXPECT_TRUE(g_received.empty());
+  hostsim::deliver_deferred();
+  EXPECT_EQ(g_received, (std::vector<uint64_t>{0x40000000, 0x1000000000000000ull}));
+  EXPECT_EQ(hostsim::calls(), (Strings{"Fct_Update 0x0000000040000000", "Fct_Update 0x0000000000000404",
+                                       "Fct_Update 0x1000000000000000"}));
+  g_echo = true;
+  for (const auto delivery : {hostsim::Delivery::SYNC, hostsim::Delivery::DEFERRED}) {
+    g_received.clear();
+    hostsim::set_delivery(delivery);
+    Fct_Update(0x40000000, nullptr, nullptr, nullptr);
+    hostsim::deliver_deferred();
+    EXPECT_EQ(g_received.size(), 16u);
+    hostsim::deliver_deferred();
+    EXPECT_EQ(g_received.size(), 16u);
+  }
+}
+
+TEST_F(Host_Model, LinesCoverTheirStartNotTheirEndInWindowCoordinates) {
+  HWND window = hostsim::create_window(20, 10);
+  HDC dc = upward_dc(window);
+  line(dc, RGB(255, 0, 0), 2, 0, 6, 0);    // bottom row, rightward
+  line(dc, RGB(0, 255, 0), 9, 9, 5, 9);    // top row, leftward
+  line(dc, RGB(0, 0, 255), 12, 1, 12, 4);  // upward
+  line(dc, RGB(1, 2, 3), 15, 5, 15, 5);    // empty: nothing
+  for (int x = 0; x < 20; ++x) {
+    EXPECT_EQ(hostsim::pixel(window, x, 0), x >= 2 && x <= 5 ? 0xFF0000u : BG) << x;
+    EXPECT_EQ(hostsim::pixel(window, x, 9), x >= 6 && x <= 9 ? 0x00FF00u : BG) << x;
+  }
+  for (int y = 0; y < 10; ++y) EXPECT_EQ(hostsim::pixel(window, 12, y), y >= 1 && y <= 3 ? 0x0000FFu : BG) << y;
+  EXPECT_EQ(hostsim::pixel(window, 15, 5), BG);
+  EXPECT_EQ(hostsim::device_pixel(window, 2, 9), 0xFF0000u);  // window y 0 is the last device row
+  line(dc, RGB(9, 9, 9), 0, 2, 3, 5);  // a diagonal steps one pixel a column
+  EXPECT_EQ(hostsim::pixel(window, 1, 3), 0x090909u);
+  EXPECT_EQ(hostsim::pixel(window, 3, 5), BG);
+  line(dc, RGB(7, 7, 7), -2000000000, 4, 2000000000, 4);  // far outside: clipped, and quick
+  for (int x = 0; x < 20; ++x) EXPECT_EQ(hostsim::pixel(window, x, 4), 0x070707u);
+  EXPECT_EQ(ReleaseDC(window, dc), 1);
+  EXPECT_EQ(hostsim::live_dcs(), 0);
+  EXPECT_EQ(hostsim::live_pens(), 0);
+  EXPECT_EQ(hostsim::pens_created(), 6u);
+}
+
+// The counts that the module tests read to see that it gave everything back.
+TEST_F(Host_Model, CountsContextsPensAndLocks) {
+  HWND window = hostsim::create_window(4, 4);
+  EXPECT_EQ(GetDC(nullptr), nullptr);
+  hostsim::fail_next_get_dc();
+  EXPECT_EQ(GetDC(window), nullptr);
+  HDC dc = GetDC(window);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(hostsim::live_dcs(), 1);
+  EXPECT_FALSE(LineTo(nullptr, 3, 0));
+  HPEN pen = CreatePen(PS_SOLID, 0, 0);
+  HGDIOBJ stock = SelectObject(dc, pen);
+  EXPECT_FALSE(DeleteObject(pen));  // a pen still selected is not deleted
+  EXPECT_EQ(hostsim::live_pens(), 1);
+  SelectObject(dc, stock);
+  EXPECT_TRUE(DeleteObject(pen));
+  hostsim::fail_next_release_dc();
+  EXPECT_EQ(ReleaseDC(window, dc), 0);
+  EXPECT_EQ(hostsim::live_dcs(), 0);
+
+  CRITICAL_SECTION section{};
+  EnterCriticalSection(&section);  // never initialised
+  EXPECT_EQ(hostsim::lock_misuses(), 1u);
+  InitializeCriticalSection(&section);
+  EnterCriticalSection(&section);
+  EnterCriticalSection(&section);
+  EXPECT_EQ(hostsim::lock_depth(&section), 2);
+  LeaveCriticalSection(&section);
+  LeaveCriticalSection(&section);
+  EXPECT_EQ(hostsim::lock_depth(&section), 0);
+  EXPECT_EQ(hostsim::lock_entries(&section), 2u);
+  DeleteCriticalSection(&section);
+}
+
+// Select hits the widget's own pixels (y upward), hovers on a move and leaves the look
+// alone on a help query; Draw and Adjust are recorded; a picture's row 0 is its top.
+TEST_F(Host_Model, ToolkitSelectRecordsAndPicture) {
+  HWND window = hostsim::create_window(100, 50);
+  Boxs box;
+  Buttons press;
+  Labels label;
+  box.X = 10, box.Y = 10, box.DX = 30, box.DY = 20;
+  box.Style = hostsim::STYLE_PICTURE;
+  box.Border = 2;
+  box.Init(window);
+  press.X = 50, press.Y = 5, press.DX = 20, press.DY = 10;
+  press.Text = "Go";
+  press.Init(window);
+  char text[8] = "12 MiB";
+  label.Text = text;
+  label.Init(window);
+
+  const struct {
+    HWND window;
+    int x, y, word, selected;
+  } picks[] = {{window, 10, 29, 1, 1}, {window, 10, 29, 0, 0}, {window, 40, 10, 1, 0}, {nullptr, 10, 29, 1, 0}};
+  for (const auto& pick : picks) {
+    hostsim::set_pointer(pick.window, pick.x, pick.y);
+    EXPECT_EQ(box.Select(pick.word), pick.selected) << pick.x << "," << pick.y;
+  }
+  hostsim::set_pointer(window, 55, 7);
+  EXPECT_EQ(press.Select(0), 0);  // a move without buttons: hover only
+  EXPECT_TRUE(hostsim::hovered(&press));
+  EXPECT_EQ(press.Select(4), 1);
+  hostsim::set_pointer(window, 0, 0);
+  EXPECT_EQ(press.Select(4), 0);
+  EXPECT_TRUE(hostsim::hovered(&press));
+  press.Deselect();
+  EXPECT_FALSE(hostsim::hovered(&press));
+
+  box.Set_Name("GPU   (%s)", "24 GiB");
+  box.Alloc_Graph_Normal(0x123456);
+  ASSERT_NE(box.Image, nullptr);
+  box.Picture = box.Image;
+  box.Image[0] = 0x00FF00;  // top-left pixel of the picture
+  hostsim::clear_events();
+  box.Draw();
+  text[0] = '7';
+  label.Draw();
+  press.Pressed = 1;
+  press.Adjust();
+  EXPECT_EQ(hostsim::calls(), (Strings{"Draw GPU   (24 GiB)", "Draw label 72 MiB", "Adjust Go 1"}));
+  EXPECT_EQ(hostsim::pixel(window, 10, 29), 0x5A5A5Au);  // the well's frame over the picture
+  box.Border = 0;
+  box.Draw();
+  EXPECT_EQ(hostsim::pixel(window, 10, 29), 0x00FF00u);
+  EXPECT_EQ(hostsim::pixel(window, 39, 10), 0x123456u);
+}
+
+}  // namespace
