@@ -123,30 +123,6 @@ TEST_F(Bar_Test, NothingInUseIsABlueDiscAndTheScaleFillsTheTrack) {
   EXPECT_EQ(at(420, 8), at(420, 1));  // column 420 is the frame's, untouched
 }
 
-// The cycle draws the box first when the total shrank by a byte, the painter when its
-// whole MiB shrank; growing paints over the old bar.
-TEST_F(Bar_Test, BoxErasedOnlyWhenTheTotalShrank) {
-  start(2 * GIB);
-  set_usage(300, 100, 50, 10);
-  show_panel();
-  ASSERT_EQ(at(95, 8), magenta(170));
-  const struct {
-    int32_t undo_mib;
-    uint64_t images;
-    int box_draws;
-    int column;
-    uint32_t pixel;
-  } steps[] = {{40, 0, 2, 95, GREEN_ZONE}, {100, 0, 0, 95, magenta(170)}, {100, 300 * MIB - DEFAULT_SHARE + 9, 1, 95, magenta(170)}};
-  for (const auto& step : steps) {
-    hostsim::set_undo_bytes(step.undo_mib * static_cast<int32_t>(MIB));
-    if (step.images) hostsim::add_node("/", step.images);
-    hostsim::clear_events();
-    update();
-    EXPECT_EQ(count(draws(), "Draw null"), step.box_draws) << step.undo_mib;
-    EXPECT_EQ(at(step.column, 8), step.pixel) << step.undo_mib;
-  }
-}
-
 TEST_F(Bar_Test, LockReleasedWhenTheDeviceContextFails) {
   start(2 * GIB);
   set_usage(300, 100, 50);

@@ -1,5 +1,6 @@
 // The console as its users meet it: the example sessions and their expected output, the
 // built-in demo with its pictures, and the command line's errors and exit statuses.
+// (Sessions of the console's own actions are in sessions/, console_*.)
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -107,36 +108,16 @@ TEST(Console_Examples, EverySessionGivesItsExpectedOutputAndStatus) {
   for (const fs::directory_entry& entry : fs::directory_iterator(EXAMPLES)) {
     if (entry.path().extension() != ".session") continue;
     ++sessions;
-    const fs::path session = entry.path();
-    SCOPED_TRACE(session.filename().string());
-    fs::path status_file = session;
-    status_file.replace_extension(".status");
-    const int expected_status = fs::exists(status_file) ? std::stoi(read_file(status_file)) : 0;
-    fs::path expected = session;
-    expected.replace_extension(".expected");
-    ASSERT_TRUE(fs::exists(expected));
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::string base = (entry.path().parent_path() / entry.path().stem()).string();
+    const int expected_status = fs::exists(base + ".status") ? std::stoi(read_file(base + ".status")) : 0;
+    ASSERT_TRUE(fs::exists(base + ".expected"));
     Scratch pictures;
-    const Result run = run_console({"--png-dir", pictures.path().string(), session.filename().string()}, "", EXAMPLES);
-    EXPECT_EQ(run.out, read_file(expected));
+    const Result run = run_console({"--png-dir", pictures.path().string(), entry.path().filename().string()}, "", EXAMPLES);
+    EXPECT_EQ(run.out, read_file(base + ".expected"));
     EXPECT_EQ(run.status, expected_status) << run.err;
   }
   EXPECT_GE(sessions, 1);
-}
-
-// The demo built into the program is the example session, and writes its pictures.
-TEST(Console_Demo, BuiltInDemoIsTheExampleSessionAndWritesItsPictures) {
-  Scratch pictures;
-  const Result run = run_console({"--png-dir", pictures.path().string()});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
-  for (const char* name : {"demo-1-open.png", "demo-2-filling.png", "demo-3-purged.png", "demo-4-undo.png",
-                           "demo-5-undo-cleared.png", "demo-6-geometry.png", "demo-7-end.png"}) {
-    const Picture picture(pictures.path() / name);
-    ASSERT_TRUE(picture.loaded()) << name;
-    EXPECT_EQ(picture.width(), 432);
-    EXPECT_EQ(picture.height(), 114);  // the panel's height with a GPU and the default settings
-  }
 }
 
 // The bars in the demo's pictures, from the panel's arithmetic. The RAM bar's box lies at
@@ -177,10 +158,20 @@ void expect_bar(const Picture& p, int box_y, int scale_mib, const std::vector<Se
     EXPECT_NE(p.at(5 + start + 14, row), segments.back().colour);
 }
 
-TEST(Console_Demo, PicturesShowTheBarRiseAndFall) {
+// The demo built into the program is the example session; its seven pictures show the
+// panel with a GPU at the default settings.
+TEST(Console_Demo, BuiltInDemoWritesPicturesOfTheBarRisingAndFalling) {
   Scratch pictures;
-  ASSERT_EQ(run_console({"--png-dir", pictures.path().string()}).status, 0);
-  const auto picture = [&](const char* name) { return std::make_unique<Picture>(pictures.path() / name); };
+  const Result run = run_console({"--png-dir", pictures.path().string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
+  const auto picture = [&](const char* name) {
+    auto loaded = std::make_unique<Picture>(pictures.path() / name);
+    EXPECT_TRUE(loaded->loaded() && loaded->width() == 432 && loaded->height() == 114) << name;
+    return loaded;
+  };
+  for (const char* name : {"demo-1-open.png", "demo-4-undo.png", "demo-5-undo-cleared.png"}) picture(name);
   constexpr int RAM_BAR = 25, GPU_BAR = 5, BUDGET = 512;
 
   // 448 MiB of images (and the 100 KiB default share, below a MiB), in the yellow zone.
@@ -260,28 +251,6 @@ TEST(Console_Errors, AModuleThatCannotBeLoadedGivesStatusTwo) {
   EXPECT_NE(usage.err.find("--bytes takes: exact or human"), std::string::npos);
 }
 
-// Past the address-space limit the host's allocation fails as an error of the line.
-TEST(Console_Limit, TheModuleSeesTheLimitAndTheHostFailsCleanlyPastIt) {
-  const Result run = run_console({"--bytes", "exact", "-"},
-                                 "machine 8G real\ngpu none\nlimit 64M\ninit\n"
-                                 "node /a 40M real\nnode /b 40M real\nsummary\n");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out,
-            "msg 11 Kestrum: Init\n"
-            "msg 11 Memory Manager (32 bit) -> 67108864 Tot Available\n"
-            "msg 11 Memory Manager (32 bit) -> 8589934592 Tot RAM\n"
-            "ret Init 1\n");
-  EXPECT_EQ(run.err, "error: 6: cannot allocate 41943040 bytes\n");
-}
-
-TEST(Console_NoModule, HostActionsRunAndModuleActionsAreSkipped) {
-  const Result run = run_console({"--no-module", "--bytes", "exact", "-"},
-                                 "names\ninit\npanel create\nopen\nnode /a 3M real\nimage 0 4 4 1 1 8 1\n"
-                                 "update 0x40000000\nMemory: clear *\nsnapshot x.png\nsummary\n");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "summary: 2 images loaded, 0 purges, 0 freed by the module, 3145728 held\n");
-}
-
 TEST(Console_Snapshots, RelativePathsGoIntoThePictureFolder) {
   Scratch folder;
   const fs::path absolute = folder.path() / "elsewhere" / "b.png";
@@ -291,21 +260,6 @@ TEST(Console_Snapshots, RelativePathsGoIntoThePictureFolder) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::exists(folder.path() / "pictures" / "sub" / "a.png"));
   EXPECT_TRUE(fs::exists(absolute));
-}
-
-// A freed figure: what the host's data gave back while the module was at work.
-TEST(Console_Summary, CountsPurgesAndTheMemoryTheModuleFreed) {
-  const Result run = run_console({"--bytes", "exact", "-"},
-                                 "machine 16M 16M\ngpu none\ninit\nnode /a 8M 15=6M real\nundo 1M real\n"
-                                 "update 0x40000000\nnode /b 8M 15=8M real\nupdate 0x40000000\n"
-                                 "Memory: clear undo\nsummary\n");
-  EXPECT_EQ(run.status, 0) << run.err;
-  // The purge at 17 MiB frees /a's 6 MiB and /b's 8 MiB at level 15; the script the undo's 1 MiB.
-  EXPECT_NE(run.out.find("msg 4 The memory manager has cleared <<14680064>> of memory\n"), std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("summary: 2 images loaded, 1 purge, 15728640 freed by the module, 2097152 held\n"),
-            std::string::npos)
-      << run.out;
 }
 
 }  // namespace

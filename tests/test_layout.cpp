@@ -10,17 +10,12 @@ struct Rect {
   int x, y, width, height;
 };
 
-void expect_rect(const Tools& w, Rect r, const char* name) {
-  EXPECT_EQ(w.X, r.x) << name;
-  EXPECT_EQ(w.Y, r.y) << name;
-  EXPECT_EQ(w.DX, r.width) << name;
-  EXPECT_EQ(w.DY, r.height) << name;
+bool operator==(const Rect& a, const Rect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
-
-void expect_font(const Tools& w, const char* name, int weight, int scale, const char* what) {
-  EXPECT_STREQ(w.Font_Name, name) << what;
-  EXPECT_EQ(w.Font_Weight, weight) << what;
-  EXPECT_EQ(w.Font_Scale, scale) << what;
+void expect_rect(const Tools& w, Rect r, const char* name) {
+  EXPECT_TRUE((Rect{w.X, w.Y, w.DX, w.DY}) == r)
+      << name << " at " << w.X << "," << w.Y << " " << w.DX << "x" << w.DY;
 }
 
 std::string trace(const char* entry, HWND window, int width, int height) {
@@ -58,80 +53,57 @@ TEST_F(Layout_Test, WorkedExampleWithGpu) {
   hostsim::clear_events();
   EXPECT_EQ(module.Ctrl_Create(window, 432, 114), 1);
   EXPECT_EQ(module.Ctrl_Resize(window, 432, 114), 1);
+  EXPECT_EQ(texts(14), (Strings{trace("Ctrl_Create", window, 432, 114), trace("Ctrl_Resize", window, 432, 114)}));
+  EXPECT_EQ(texts(4), Strings{"We can access \x01" "2147483648\x02 of RAM memory"});
+  EXPECT_EQ(hostsim::messages().at(1).code, 4);  // between the two traces
 
-  const std::vector<hostsim::Event> messages = hostsim::messages();
-  ASSERT_EQ(messages.size(), 3u);
-  EXPECT_EQ(messages[0].code, 14);
-  EXPECT_EQ(messages[0].text, trace("Ctrl_Create", window, 432, 114));
-  EXPECT_EQ(messages[1].code, 4);
-  EXPECT_EQ(messages[1].text, "We can access \x01" "2147483648\x02 of RAM memory");
-  EXPECT_EQ(messages[2].code, 14);
-  EXPECT_EQ(messages[2].text, trace("Ctrl_Resize", window, 432, 114));
-
-  Tools& title = widget(TITLE);
-  expect_rect(title, {1, 1, 430, 112}, "title");
-  EXPECT_EQ(title.Style, 0x42u);
-  EXPECT_STREQ(title.Text, "------- Memory Manager -------");
-  EXPECT_EQ(title.Red, 170);
-  EXPECT_EQ(title.Green, 170);
-  EXPECT_EQ(title.Blue, 120);
-  EXPECT_EQ(title.Border, 1);
-  expect_font(title, "DejaVu Sans", 700, 12, "title");
-
-  Tools& gpu = widget(GPU);
-  expect_rect(gpu, {5, 5, 422, 16}, "gpu");
-  EXPECT_EQ(gpu.Style, 0x40u);
-  EXPECT_STREQ(gpu.Text, "GPU   (25769803776)");
-  EXPECT_EQ(gpu.Border, 2);
-  expect_font(gpu, "DejaVu Sans Mono", 400, 8, "gpu");
-
-  Tools& bar = widget(BAR);
-  expect_rect(bar, {5, 25, 422, 16}, "bar");
-  EXPECT_EQ(bar.Style, 0x40u);
-  EXPECT_EQ(bar.Text, nullptr);
-  EXPECT_EQ(bar.Border, 2);
-  EXPECT_NE(bar.Picture, nullptr);
-
-  struct Column {
-    Index box;
-    int left;
-    const char* caption;
-    const char* button;
-    int red, green, blue;
+  const char* const SANS = "DejaVu Sans";
+  const char* const MONO = "DejaVu Sans Mono";
+  const struct {
+    Index index;
+    Rect rect;
+    unsigned style;
+    const char* text;  // null: no text
+    int border;        // -1: not checked
+    int red, green, blue;  // -1: not checked
+    const char* font;
+    int weight, scale;
+  } widgets[] = {
+      {TITLE, {1, 1, 430, 112}, 0x42, "------- Memory Manager -------", 1, 170, 170, 120, SANS, 700, 12},
+      {GPU, {5, 5, 422, 16}, 0x40, "GPU   (25769803776)", 2, -1, -1, -1, MONO, 400, 8},
+      {BAR, {5, 25, 422, 16}, 0x40, nullptr, 2, -1, -1, -1, nullptr, 0, 0},
+      {IMAGE_BOX, {5, 45, 140, 48}, 2, "Image", 1, 100, 100, 250, MONO, 400, 10},
+      {IMAGE_LABEL, {5, 49, 140, 44}, 0x1100, "", -1, -1, -1, -1, MONO, 400, 10},
+      {IMAGE_BUTTON, {9, 49, 132, 18}, 0, "Cleanup", 1, -1, -1, -1, MONO, 400, 10},
+      {UNDO_BOX, {146, 45, 140, 48}, 2, "Undo", 1, 100, 200, 200, MONO, 400, 10},
+      {UNDO_LABEL, {146, 49, 140, 44}, 0x1100, "", -1, -1, -1, -1, MONO, 400, 10},
+      {UNDO_BUTTON, {150, 49, 132, 18}, 0, "Delete", 1, -1, -1, -1, MONO, 400, 10},
+      {GEOM_BOX, {287, 45, 140, 48}, 2, "3D Geom", 1, 180, 140, 180, MONO, 400, 10},
+      {GEOM_LABEL, {287, 49, 140, 44}, 0x1100, "", -1, -1, -1, -1, MONO, 400, 10},
+      {GEOM_BUTTON, {291, 49, 132, 18}, 0, "Delete", 1, -1, -1, -1, MONO, 400, 10},
   };
-  const Column columns[] = {{IMAGE_BOX, 5, "Image", "Cleanup", 100, 100, 250},
-                            {UNDO_BOX, 146, "Undo", "Delete", 100, 200, 200},
-                            {GEOM_BOX, 287, "3D Geom", "Delete", 180, 140, 180}};
-  for (const Column& c : columns) {
-    Tools& box = widget(c.box);
-    Tools& label = widget(static_cast<Index>(c.box + 1));
-    auto& press = static_cast<Buttons&>(widget(static_cast<Index>(c.box + 2)));
-    expect_rect(box, {c.left, 45, 140, 48}, c.caption);
-    EXPECT_EQ(box.Style, 2u);
-    EXPECT_STREQ(box.Text, c.caption);
-    EXPECT_EQ(box.Red, c.red);
-    EXPECT_EQ(box.Green, c.green);
-    EXPECT_EQ(box.Blue, c.blue);
-    EXPECT_EQ(box.Border, 1);
-    expect_font(box, "DejaVu Sans Mono", 400, 10, c.caption);
-
-    expect_rect(label, {c.left, 49, 140, 44}, c.caption);
-    EXPECT_EQ(label.Style, 0x1100u);
-    ASSERT_NE(label.Text, nullptr);
-    EXPECT_STREQ(label.Text, "");  // nothing measured yet
-    expect_font(label, "DejaVu Sans Mono", 400, 10, c.caption);
-
-    expect_rect(press, {c.left + 4, 49, 132, 18}, c.button);
-    EXPECT_EQ(press.Style, 0u);
-    EXPECT_STREQ(press.Text, c.button);
-    EXPECT_EQ(press.Border, 1);
-    EXPECT_EQ(press.Pressed, 0);
-    expect_font(press, "DejaVu Sans Mono", 400, 10, c.button);
+  for (const auto& w : widgets) {
+    const Tools& tool = widget(w.index);
+    const std::string name = w.text ? w.text : "bar";
+    expect_rect(tool, w.rect, name.c_str());
+    EXPECT_EQ(tool.Style, w.style) << name;
+    EXPECT_EQ(tool.Window, window) << name;
+    if (w.text) {
+      EXPECT_STREQ(tool.Text, w.text);
+    } else {
+      EXPECT_EQ(tool.Text, nullptr);
+    }
+    EXPECT_TRUE(w.border < 0 || tool.Border == w.border) << name;
+    EXPECT_TRUE(w.red < 0 || (tool.Red == w.red && tool.Green == w.green && tool.Blue == w.blue)) << name;
+    if (w.font) {
+      EXPECT_STREQ(tool.Font_Name, w.font) << name;
+      EXPECT_EQ(tool.Font_Weight, w.weight) << name;
+      EXPECT_EQ(tool.Font_Scale, w.scale) << name;
+    }
   }
-  // Every widget belongs to the panel window; the columns end below the title band.
-  for (const hostsim::Widget& w : hostsim::widgets()) EXPECT_EQ(w.object->Window, window);
-  EXPECT_EQ(widget(IMAGE_BOX).Y + widget(IMAGE_BOX).DY, 93);
-  // Three value labels, three distinct 40-byte texts.
+  EXPECT_NE(widget(BAR).Picture, nullptr);
+  EXPECT_EQ(static_cast<Buttons&>(widget(IMAGE_BUTTON)).Pressed, 0);
+  // Three value labels, three distinct 40-byte texts (nothing measured yet).
   EXPECT_NE(widget(IMAGE_LABEL).Text, widget(UNDO_LABEL).Text);
   EXPECT_NE(widget(UNDO_LABEL).Text, widget(GEOM_LABEL).Text);
 }

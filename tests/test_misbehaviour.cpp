@@ -46,14 +46,6 @@ int count_fds() {
   return entries;
 }
 
-// The module's value label of a column (the labels are widgets 4, 7 and 10).
-std::string label_text(int column) {
-  const std::vector<hostsim::Widget> all = hostsim::widgets();
-  if (all.size() != 12u) return "";
-  const Tools* label = all.at(static_cast<size_t>(4 + 3 * column)).object;
-  return label->Text ? label->Text : "";
-}
-
 class Misbehaviour_Test : public Module_Test {
  protected:
   // What the module must leave behind after every entry point.
@@ -67,23 +59,6 @@ class Misbehaviour_Test : public Module_Test {
     EXPECT_EQ(hostsim::lock_depth(&Critical), 0);
     EXPECT_EQ(hostsim::lock_misuses(), 0u);
   }
-
-  // Some of every kind of host data, with something to release at every level.
-  static void add_host_data() {
-    hostsim::add_node("/", 4096, {{15, 1024}, {5, 1024}});
-    hostsim::add_node("/a", 2 * MIB, {{12, MIB}});
-    hostsim::add_node("/a/b", 3 * MIB, {{7, 2 * MIB}});
-    hostsim::add_node("/c", 5 * MIB);
-    hostsim::drop_on_cleanup("/a", 12, "/c");
-    hostsim::add_image(0, 512, 512, 1, 1, 16, 1);
-    hostsim::add_image(1, 0, 7, 7, 7, 3, 0);
-    hostsim::add_file3d({1000, std::nullopt, 2000});
-    hostsim::add_tag3d({3000});
-    hostsim::add_tag3d_without_table(5);
-    hostsim::add_object3d("cube", 10000, 5000);
-    hostsim::set_undo_bytes(MIB);
-  }
-
 };
 
 TEST_F(Misbehaviour_Test, LoadedInitialisedAndUnloadedAThousandTimes) {
@@ -124,7 +99,19 @@ TEST_F(Misbehaviour_Test, LoadedInitialisedAndUnloadedAThousandTimes) {
 // after a second Init; then two thousand calls in an order drawn at random, the host
 // changing its mind about windows, delivery, trace level, GPU and device contexts.
 TEST_F(Misbehaviour_Test, EntryPointsInAnyOrder) {
-  add_host_data();
+  // Some of every kind of host data, with something to release at every level.
+  hostsim::add_node("/", 4096, {{15, 1024}, {5, 1024}});
+  hostsim::add_node("/a", 2 * MIB, {{12, MIB}});
+  hostsim::add_node("/a/b", 3 * MIB, {{7, 2 * MIB}});
+  hostsim::add_node("/c", 5 * MIB);
+  hostsim::drop_on_cleanup("/a", 12, "/c");
+  hostsim::add_image(0, 512, 512, 1, 1, 16, 1);
+  hostsim::add_image(1, 0, 7, 7, 7, 3, 0);
+  hostsim::add_file3d({1000, std::nullopt, 2000});
+  hostsim::add_tag3d({3000});
+  hostsim::add_tag3d_without_table(5);
+  hostsim::add_object3d("cube", 10000, 5000);
+  hostsim::set_undo_bytes(MIB);
   hostsim::register_tool(module.Update_Register(), module.Update_A);
   char usage[] = "$MEMORY_CUDA_USAGE";
   const auto every_entry_point = [&] {
@@ -159,19 +146,19 @@ TEST_F(Misbehaviour_Test, EntryPointsInAnyOrder) {
 
   std::mt19937 random(20200819);
   const auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
+  const auto x = [&] { return static_cast<short>(pick(-5, 440)); };
+  const auto y = [&] { return static_cast<short>(pick(-5, 120)); };
   const uint64_t words[] = {MEMORY, PANEL_DRAW, MEMORY | PANEL_DRAW, 0x80, uint64_t{1} << 61, 0};
   std::vector<HWND> windows = {window, nullptr};
+  int width = -1;
+  const char* const objects[] = {"images", "undo", "geom", "*", "x", ""};
   for (int call = 0; call < 2000; ++call) {
     SCOPED_TRACE("call " + std::to_string(call));
     HWND some_window = windows[static_cast<size_t>(pick(0, static_cast<int>(windows.size()) - 1))];
     switch (pick(0, 25)) {
       case 0: module.Init(); break;
       case 1: module.Exit(); break;
-      case 2: {
-        int width = -1;
-        module.Ctrl_Register(pick(0, 1) ? &width : nullptr);
-        break;
-      }
+      case 2: module.Ctrl_Register(pick(0, 1) ? &width : nullptr); break;
       case 3: module.Ctrl_Create(some_window, pick(-50, 1000), pick(-50, 400)); break;
       case 4: module.Ctrl_Resize(some_window, pick(-50, 1000), pick(-50, 400)); break;
       case 5: module.Ctrl_Open(); break;
@@ -180,24 +167,16 @@ TEST_F(Misbehaviour_Test, EntryPointsInAnyOrder) {
       case 8: module.Ctrl_Hide(); break;
       case 9: module.Ctrl_Draw(); break;
       case 10: module.Ctrl_Query(); break;
-      case 11:
-        module.Ctrl_Click(nullptr, pick(-1, 3), static_cast<short>(pick(-5, 440)), static_cast<short>(pick(-5, 120)));
-        break;
-      case 12:
-        module.Ctrl_Motion(nullptr, pick(0, 3), static_cast<short>(pick(-5, 440)), static_cast<short>(pick(-5, 120)));
-        break;
+      case 11: module.Ctrl_Click(nullptr, pick(-1, 3), x(), y()); break;
+      case 12: module.Ctrl_Motion(nullptr, pick(0, 3), x(), y()); break;
       case 13: module.Ctrl_Leave(); break;
-      case 14: module.Ctrl_Help(nullptr, pick(0, 0xFFFF), static_cast<short>(pick(-5, 440)), static_cast<short>(pick(-5, 120))); break;
+      case 14: module.Ctrl_Help(nullptr, pick(0, 0xFFFF), x(), y()); break;
       case 15: module.Ctrl_Scroll(nullptr, pick(-3, 3)); break;
       case 16: module.Update_A(words[pick(0, 5)]); break;
-      case 17: {
-        static const char* const objects[] = {"images", "undo", "geom", "*", "x", ""};
-        script({"clear", objects[pick(0, 5)]});
-        break;
-      }
+      case 17: script({"clear", objects[pick(0, 5)]}); break;
       case 18: module.Variable_Get(usage, nullptr, nullptr); break;
       case 19: hostsim::deliver_deferred(); break;
-      case 20: hostsim::set_pointer(some_window, pick(-5, 440), pick(-5, 120)); break;
+      case 20: hostsim::set_pointer(some_window, x(), y()); break;
       case 21: hostsim::set_delivery(pick(0, 1) ? hostsim::Delivery::SYNC : hostsim::Delivery::DEFERRED); break;
       case 22: Flag_Trace = static_cast<signed char>(pick(-1, 9)); break;
       case 23:
@@ -237,9 +216,9 @@ TEST_F(Misbehaviour_Test, OverlongByteTextsStayInsideTheModulesBuffers) {
     open_and_show();
     const std::string image(Int_2_Byte(static_cast<int64_t>(MIB), nullptr));
     ASSERT_EQ(image.size(), length);
-    for (int column = 0; column < 3; ++column) EXPECT_EQ(label_text(column).size(), 39u);
-    EXPECT_EQ(label_text(0), image.substr(0, 39));
-    EXPECT_EQ(label_text(1), std::string("12345").append(34, '.'));
+    for (int column = 0; column < 3; ++column) EXPECT_EQ(label(static_cast<Index>(IMAGE_LABEL + 3 * column)).size(), 39u);
+    EXPECT_EQ(label(IMAGE_LABEL), image.substr(0, 39));
+    EXPECT_EQ(label(UNDO_LABEL), std::string("12345").append(34, '.'));
     EXPECT_EQ(module.Ctrl_Draw(), 1);
 
     hostsim::add_node("/", MEMORY_MAX, {{15, 4 * MIB}});  // over the budget: a purge
@@ -247,7 +226,7 @@ TEST_F(Misbehaviour_Test, OverlongByteTextsStayInsideTheModulesBuffers) {
     update();
     const std::string freed(Int_2_Byte(static_cast<int64_t>(4 * MIB), nullptr));
     EXPECT_EQ(texts(4), Strings{"The memory manager has cleared \x01" + freed + "\x02 of memory"});
-    EXPECT_EQ(label_text(0), std::to_string(MEMORY_MAX - 4 * MIB).append(31, '.'));
+    EXPECT_EQ(label(IMAGE_LABEL), std::to_string(MEMORY_MAX - 4 * MIB).append(31, '.'));
     expect_host_intact();
   }
 }
@@ -271,7 +250,7 @@ TEST_F(Misbehaviour_Test, HostWithoutByteTexts) {
   EXPECT_EQ(texts(4), (Strings{"We can access \x01\x02 of RAM memory", "Orvan-5 can access \x01\x02 of RAM memory",
                                "Orvan-5 can access \x01\x02 of GPU memory", "The memory manager has cleared \x01\x02 of memory"}));
   EXPECT_STREQ(hostsim::widgets().at(1).object->Text, "GPU   ()");
-  for (int column = 0; column < 3; ++column) EXPECT_EQ(label_text(column), "");
+  for (const Index column : {IMAGE_LABEL, UNDO_LABEL, GEOM_LABEL}) EXPECT_EQ(label(column), "");
   expect_host_intact();
 }
 
@@ -295,28 +274,28 @@ TEST_F(Misbehaviour_Test, HostWithoutSomeOfItsDataVariables) {
 
   start();
   open_and_show();
-  EXPECT_EQ(label_text(0), "1000");  // the tree alone
-  EXPECT_EQ(label_text(2), "7");     // the object alone
+  EXPECT_EQ(label(IMAGE_LABEL), "1000");  // the tree alone
+  EXPECT_EQ(label(GEOM_LABEL), "7");     // the object alone
   EXPECT_EQ(script({"clear", "geom"}), 1);
   EXPECT_EQ(hostsim::tag3d_count(), 1u);
   EXPECT_EQ(hostsim::tags_alive(), 1);
 
   show(counts);
   update();
-  EXPECT_EQ(label_text(0), "1000");
-  EXPECT_EQ(label_text(2), "0");  // the object gave its bytes up
+  EXPECT_EQ(label(IMAGE_LABEL), "1000");
+  EXPECT_EQ(label(GEOM_LABEL), "0");  // the object gave its bytes up
   EXPECT_EQ(script({"clear", "geom"}), 1);
   EXPECT_EQ(hostsim::tags_alive(), 1);
 
   show(tables);
   update();
-  EXPECT_EQ(label_text(0), "3100");
-  EXPECT_EQ(label_text(2), "120");  // the file's movie and the tag's
+  EXPECT_EQ(label(IMAGE_LABEL), "3100");
+  EXPECT_EQ(label(GEOM_LABEL), "120");  // the file's movie and the tag's
   EXPECT_EQ(script({"clear", "geom"}), 1);
   EXPECT_EQ(hostsim::tag3d_count(), 0u);
   EXPECT_EQ(hostsim::tags_alive(), 0);
   update();
-  EXPECT_EQ(label_text(2), "100");
+  EXPECT_EQ(label(GEOM_LABEL), "100");
   EXPECT_EQ(calls_among({"Database_3D_Tree_Generate"}).size(), 3u);
   expect_host_intact();
 }
@@ -385,7 +364,7 @@ TEST_F(Misbehaviour_Test, HostReenteringUpdateTenLevelsDeep) {
   for (int purges = 10; purges >= 0; --purges)
     labels.push_back("Draw label " + std::to_string(bytes - static_cast<uint64_t>(purges) * PURGE_TARGET));
   EXPECT_EQ(calls_among({"Draw label "}), labels);
-  EXPECT_EQ(label_text(0), std::to_string(bytes));
+  EXPECT_EQ(label(IMAGE_LABEL), std::to_string(bytes));
   expect_host_intact();
 }
 
@@ -406,7 +385,7 @@ TEST_F(Misbehaviour_Test, BudgetBelowOneMib) {
     EXPECT_EQ(script({"clear", "geom"}), 1);
     EXPECT_TRUE(texts(4).empty());
     EXPECT_TRUE(calls_among({"User_Cleanup "}).empty());
-    EXPECT_EQ(label_text(0), std::to_string(64 * MIB));
+    EXPECT_EQ(label(IMAGE_LABEL), std::to_string(64 * MIB));
     EXPECT_EQ(hostsim::pens_created(), 0u);  // no bar, not even its caps
     expect_host_intact();
   }
@@ -462,10 +441,10 @@ TEST_F(Misbehaviour_Test, TreeTenThousandLevelsDeep) {
   add_deep_tree(DEPTH);
   start();
   open_and_show();
-  EXPECT_EQ(label_text(0), std::to_string(3 * (DEPTH + 1)));
+  EXPECT_EQ(label(IMAGE_LABEL), std::to_string(3 * (DEPTH + 1)));
   EXPECT_EQ(script({"clear", "images"}), 1);
   update();
-  EXPECT_EQ(label_text(0), std::to_string(DEPTH + 1));
+  EXPECT_EQ(label(IMAGE_LABEL), std::to_string(DEPTH + 1));
   expect_host_intact();
 }
 
