@@ -39,16 +39,13 @@ class Lifecycle_Test : public Module_Test {
   }
 };
 
+// The names' texts are the session names'; here, that each stays at one address.
 TEST_F(Lifecycle_Test, NamesAreConstantTextsAndTheLibraryExportsNothingElse) {
   Flag_Trace = 8;  // none of them traces, whatever the level
   const char* const name = module.Register(0);
   const char* const sort = module.Sort();
   const char* const version = module.Version();
   const char* const command = module.Script_Register();
-  EXPECT_STREQ(name, "Memory Manager");
-  EXPECT_STREQ(sort, "0D Memory Manager");
-  EXPECT_STREQ(version, "1.0 Rev-11  (Aug 19 2020)");  // two blanks before "(Aug"
-  EXPECT_STREQ(command, "Memory");
   EXPECT_EQ(module.Register(0xFFFFFFFFu), name);
   EXPECT_EQ(module.Sort(), sort);
   EXPECT_EQ(module.Version(), version);
@@ -57,8 +54,6 @@ TEST_F(Lifecycle_Test, NamesAreConstantTextsAndTheLibraryExportsNothingElse) {
   char** names = nullptr;
   char** again = nullptr;
   ASSERT_EQ(module.Variable_Register(&names), 2);
-  EXPECT_STREQ(names[0], "$MEMORY_CUDA_AVAILABLE");
-  EXPECT_STREQ(names[1], "$MEMORY_CUDA_USAGE");
   EXPECT_EQ(module.Variable_Register(&again), 2);
   EXPECT_EQ(again, names);
   EXPECT_EQ(module.Variable_Register(nullptr), 0);  // nowhere to put the table
