@@ -58,7 +58,7 @@ class Module_Test : public testing::Test {
     ASSERT_TRUE(module.load(KESTRUM_MODULE_PATH, error)) << error;
     hostsim::set_machine(RAM, RAM);
     hostsim::set_exact_bytes(true);
-    hostsim::gpu_none();
+    if (!machine_runtime) hostsim::gpu_none();
   }
   void TearDown() override { module.unload(); }
 
@@ -167,6 +167,9 @@ class Module_Test : public testing::Test {
 
   hostsim::Module module;
   HWND window = nullptr;
+  // Set by a fixture whose tests should start with the machine's own CUDA runtime (or
+  // none), which the module then searches the machine's libraries for.
+  bool machine_runtime = false;
 };
 
 // The module initialised on the default machine, its updates not delivered back.

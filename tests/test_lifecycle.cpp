@@ -11,6 +11,8 @@ namespace {
 
 class Lifecycle_Test : public Module_Test {
  protected:
+  Lifecycle_Test() { machine_runtime = true; }
+
   // Reads one of the module's two variables where the host reads it.
   uint64_t variable(const char* name) {
     std::string copy = name;
