@@ -38,8 +38,7 @@ class Module_Test : public testing::Test {
   static constexpr uint64_t RAM = 16 * MIB;           // the default machine's memory and address space
   static constexpr uint64_t DEFAULT_SHARE = 102400;   // what every measurement adds to the images
   static constexpr uint64_t MEMORY_MAX = RAM - DEFAULT_SHARE;  // where a purge starts
-  static constexpr uint64_t MEMORY_HIGH = RAM * 80 / 100 - DEFAULT_SHARE;
-  static constexpr uint64_t PURGE_TARGET = MEMORY_MAX - MEMORY_HIGH;  // 3,355,444
+  static constexpr uint64_t PURGE_TARGET = RAM - RAM * 80 / 100;  // Memory_Max - Memory_High: 3,355,444
   static constexpr uint64_t MEMORY = 0x40000000;
   static constexpr uint64_t PANEL_DRAW = 0x2000000000000080;
   // The bar in a 422 x 16 box: track 406 pixels, the body from 8 pixels in, its middle

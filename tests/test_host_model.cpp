@@ -69,9 +69,7 @@ TEST_F(Host_Model, DeliversUpdatesAsAHostDoes) {
     g_received.clear();
     hostsim::set_delivery(delivery);
     Fct_Update(0x40000000, nullptr, nullptr, nullptr);
-    hostsim::deliver_deferred();
-    EXPECT_EQ(g_received.size(), 16u);
-    hostsim::deliver_deferred();
+    for (int round = 0; round < 2; ++round) hostsim::deliver_deferred();
     EXPECT_EQ(g_received.size(), 16u);
   }
 }
@@ -79,13 +77,11 @@ TEST_F(Host_Model, DeliversUpdatesAsAHostDoes) {
 // The counts that the module tests read to see that it gave everything back.
 TEST_F(Host_Model, CountsContextsPensAndLocks) {
   HWND window = hostsim::create_window(4, 4);
-  EXPECT_EQ(GetDC(nullptr), nullptr);
   hostsim::fail_next_get_dc();
   EXPECT_EQ(GetDC(window), nullptr);
   HDC dc = GetDC(window);
   ASSERT_NE(dc, nullptr);
   EXPECT_EQ(hostsim::live_dcs(), 1);
-  EXPECT_FALSE(LineTo(nullptr, 3, 0));
   HPEN pen = CreatePen(PS_SOLID, 0, 0);
   HGDIOBJ stock = SelectObject(dc, pen);
   EXPECT_FALSE(DeleteObject(pen));  // a pen still selected is not deleted
@@ -100,9 +96,10 @@ TEST_F(Host_Model, CountsContextsPensAndLocks) {
   EnterCriticalSection(&section);  // never initialised
   EXPECT_EQ(hostsim::lock_misuses(), 1u);
   InitializeCriticalSection(&section);
-  EnterCriticalSection(&section);
-  EnterCriticalSection(&section);
-  EXPECT_EQ(hostsim::lock_depth(&section), 2);
+  for (const int depth : {1, 2}) {
+    EnterCriticalSection(&section);
+    EXPECT_EQ(hostsim::lock_depth(&section), depth);
+  }
   LeaveCriticalSection(&section);
   LeaveCriticalSection(&section);
   EXPECT_EQ(hostsim::lock_depth(&section), 0);
@@ -110,14 +107,14 @@ TEST_F(Host_Model, CountsContextsPensAndLocks) {
   DeleteCriticalSection(&section);
 }
 
-// Select hits the widget's own pixels (y upward), hovers on a move and leaves the look
-// alone on a help query; Draw (with the text as it is then) and Adjust are recorded.
-TEST_F(Host_Model, ToolkitSelectsAndRecords) {
+// Draw (with the widget's text as it is then) and Adjust are recorded; a move over a button
+// hovers it until Deselect. (Which widget a click or help query selects: the session
+// panel_events.)
+TEST_F(Host_Model, ToolkitRecordsDrawingAndHovering) {
   HWND window = hostsim::create_window(100, 50);
   Boxs box;
   Buttons press;
   Labels label;
-  box.X = 10, box.Y = 10, box.DX = 30, box.DY = 20;
   box.Init(window);
   press.X = 50, press.Y = 5, press.DX = 20, press.DY = 10;
   press.Text = "Go";
@@ -125,25 +122,12 @@ TEST_F(Host_Model, ToolkitSelectsAndRecords) {
   char text[8] = "12 MiB";
   label.Text = text;
   label.Init(window);
-
-  const struct {
-    HWND window;
-    int x, y, word, selected;
-  } picks[] = {{window, 10, 29, 1, 1}, {window, 10, 29, 0, 0}, {window, 40, 10, 1, 0}, {nullptr, 10, 29, 1, 0}};
-  for (const auto& pick : picks) {
-    hostsim::set_pointer(pick.window, pick.x, pick.y);
-    EXPECT_EQ(box.Select(pick.word), pick.selected) << pick.x << "," << pick.y;
-  }
   hostsim::set_pointer(window, 55, 7);
   EXPECT_EQ(press.Select(0), 0);  // a move without buttons: hover only
   EXPECT_TRUE(hostsim::hovered(&press));
   EXPECT_EQ(press.Select(4), 1);
-  hostsim::set_pointer(window, 0, 0);
-  EXPECT_EQ(press.Select(4), 0);
-  EXPECT_TRUE(hostsim::hovered(&press));
   press.Deselect();
   EXPECT_FALSE(hostsim::hovered(&press));
-
   box.Set_Name("GPU   (%s)", "24 GiB");
   hostsim::clear_events();
   box.Draw();

@@ -25,25 +25,21 @@
 
 namespace {
 
-// The process's mappings of files (libraries among them) and its open files. Anonymous
-// mappings are left out: an allocator (a sanitizer's above all) adds them as it likes.
-int count_file_mappings() {
-  std::FILE* maps = std::fopen("/proc/self/maps", "r");
-  if (!maps) return -1;
-  int files = 0;
-  char line[4096];
-  while (std::fgets(line, sizeof line, maps)) files += std::strchr(line, '/') != nullptr;
-  std::fclose(maps);
-  return files;
-}
-
-int count_fds() {
-  DIR* folder = opendir("/proc/self/fd");
-  if (!folder) return -1;
-  int entries = 0;
-  while (readdir(folder)) ++entries;
-  closedir(folder);
-  return entries;
+// How many of the process's mappings are of files (libraries among them; anonymous ones
+// are left out: an allocator, a sanitizer's above all, adds them as it likes), and how
+// many files it has open.
+std::pair<int, int> files_mapped_and_open() {
+  std::pair<int, int> count{0, 0};
+  if (std::FILE* maps = std::fopen("/proc/self/maps", "r")) {
+    char line[4096];
+    while (std::fgets(line, sizeof line, maps)) count.first += std::strchr(line, '/') != nullptr;
+    std::fclose(maps);
+  }
+  if (DIR* folder = opendir("/proc/self/fd")) {
+    while (readdir(folder)) ++count.second;
+    closedir(folder);
+  }
+  return count;
 }
 
 class Misbehaviour_Test : public Module_Test {
@@ -64,12 +60,9 @@ class Misbehaviour_Test : public Module_Test {
 TEST_F(Misbehaviour_Test, LoadedInitialisedAndUnloadedAThousandTimes) {
   hostsim::gpu_present(8 * MIB, MIB);
   std::string error;
-  int maps_after_warm_up = 0;
-  int fds_after_warm_up = 0;
+  std::pair<int, int> after_warm_up;
   for (int round = 1; round <= 1000; ++round) {
-    if (round > 1) {
-      ASSERT_TRUE(module.load(KESTRUM_MODULE_PATH, error)) << error;
-    }
+    if (round > 1) { ASSERT_TRUE(module.load(KESTRUM_MODULE_PATH, error)) << error; }
     ASSERT_EQ(hostsim::widgets().size(), 12u) << "round " << round;
     ASSERT_EQ(module.Init(), 1);
     if (round % 100 == 1) {  // now and then with its panel at work
@@ -83,14 +76,10 @@ TEST_F(Misbehaviour_Test, LoadedInitialisedAndUnloadedAThousandTimes) {
     module.unload();
     // Unloading really unloads: the widgets are gone with the library.
     ASSERT_EQ(hostsim::widgets().size(), 0u) << "round " << round;
-    if (round == 10) {
-      maps_after_warm_up = count_file_mappings();
-      fds_after_warm_up = count_fds();
-    }
+    if (round == 10) after_warm_up = files_mapped_and_open();
   }
   // Nothing accumulates from one load to the next: no mapping, no open file.
-  EXPECT_EQ(count_file_mappings(), maps_after_warm_up);
-  EXPECT_EQ(count_fds(), fds_after_warm_up);
+  EXPECT_EQ(files_mapped_and_open(), after_warm_up);
   ASSERT_TRUE(module.load(KESTRUM_MODULE_PATH, error)) << error;
   expect_host_intact();
 }
@@ -180,13 +169,9 @@ TEST_F(Misbehaviour_Test, EntryPointsInAnyOrder) {
       case 21: hostsim::set_delivery(pick(0, 1) ? hostsim::Delivery::SYNC : hostsim::Delivery::DEFERRED); break;
       case 22: Flag_Trace = static_cast<signed char>(pick(-1, 9)); break;
       case 23:
-        if (pick(0, 1)) hostsim::gpu_present(static_cast<uint64_t>(pick(0, 64)) * MIB, MIB);
-        else hostsim::gpu_none();
+        pick(0, 1) ? hostsim::gpu_present(static_cast<uint64_t>(pick(0, 64)) * MIB, MIB) : hostsim::gpu_none();
         break;
-      case 24:
-        if (pick(0, 1)) hostsim::fail_next_get_dc();
-        else hostsim::fail_next_release_dc();
-        break;
+      case 24: pick(0, 1) ? hostsim::fail_next_get_dc() : hostsim::fail_next_release_dc(); break;
       case 25:  // the host replaces the panel's window, or destroys it under the module
         if (pick(0, 1)) windows.push_back(hostsim::create_window(pick(0, 500), pick(0, 150)));
         else hostsim::destroy_window(some_window);
@@ -485,16 +470,15 @@ TEST_F(Misbehaviour_Test, StackUsePerLevelOfTheTree) {
   hostsim::set_recording(false);
   ASSERT_EQ(module.Init(), 1);
   const auto per_level = [&](const std::function<void()>& walk) {
-    add_deep_tree(SHALLOW);
-    const size_t shallow = stack_used(walk, STACK);
-    hostsim::reset();
-    hostsim::set_recording(false);
-    add_deep_tree(DEEP);
-    const size_t deep = stack_used(walk, STACK);
-    hostsim::reset();
-    hostsim::set_recording(false);
-    EXPECT_GT(deep, shallow);
-    return static_cast<double>(deep - shallow) / (DEEP - SHALLOW);
+    size_t used[2];
+    for (const int depth : {SHALLOW, DEEP}) {
+      add_deep_tree(depth);
+      used[depth == DEEP] = stack_used(walk, STACK);
+      hostsim::reset();
+      hostsim::set_recording(false);
+    }
+    EXPECT_GT(used[1], used[0]);
+    return static_cast<double>(used[1] - used[0]) / (DEEP - SHALLOW);
   };
   const double measure = per_level([&] { module.Update_A(MEMORY); });
   const double clean = per_level([&] { script({"clear", "images"}); });
@@ -504,9 +488,6 @@ TEST_F(Misbehaviour_Test, StackUsePerLevelOfTheTree) {
   const double main_stack =
       limit.rlim_cur == RLIM_INFINITY ? 8.0 * (1 << 20) : static_cast<double>(limit.rlim_cur);
   const double safe_depth = main_stack / std::max(measure, clean);
-  RecordProperty("measure_bytes_per_level", std::to_string(measure));
-  RecordProperty("cleanup_bytes_per_level", std::to_string(clean));
-  RecordProperty("safe_depth", std::to_string(static_cast<long>(safe_depth)));
   std::printf("stack per level: measurement %.0f bytes, cleanup %.0f bytes; a %.0f MiB stack takes %.0f levels\n",
               measure, clean, main_stack / (1 << 20), safe_depth);
   // The 10,000 levels above, with room to spare for the host's own frames.
