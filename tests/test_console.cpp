@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -69,38 +68,32 @@ Result run_console(const std::vector<std::string>& args, const std::string& inpu
   command += " < " + quoted((files.path() / "in").string()) + " > " + quoted((files.path() / "out").string()) +
              " 2> " + quoted((files.path() / "err").string());
   const int raw = std::system(command.c_str());
-  Result result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = read_file(files.path() / "out");
-  result.err = read_file(files.path() / "err");
-  return result;
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(files.path() / "out"), read_file(files.path() / "err")};
 }
 
-// A picture's pixels as 0x00RRGGBB, in window coordinates (origin bottom-left, y upward).
-class Picture {
- public:
-  explicit Picture(const fs::path& path)
-      : surface_(cairo_image_surface_create_from_png(path.c_str())) {}
-  ~Picture() { cairo_surface_destroy(surface_); }
-  Picture(const Picture&) = delete;
-  Picture& operator=(const Picture&) = delete;
-
-  bool loaded() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
-  int width() const { return cairo_image_surface_get_width(surface_); }
-  int height() const { return cairo_image_surface_get_height(surface_); }
-  // 0xFFFFFFFF, which no pixel reads, when the picture could not be read or (x, y) lies outside.
-  uint32_t at(int x, int y) const {
-    if (!loaded() || x < 0 || y < 0 || x >= width() || y >= height()) return 0xFFFFFFFFu;
-    const unsigned char* data = cairo_image_surface_get_data(surface_);
-    const int stride = cairo_image_surface_get_stride(surface_);
-    const int row = height() - 1 - y;
-    uint32_t word = 0;
-    std::memcpy(&word, data + static_cast<size_t>(row) * static_cast<size_t>(stride) + 4 * static_cast<size_t>(x), 4);
-    return word & 0x00FFFFFFu;
+// A picture's pixels as 0x00RRGGBB, in window coordinates (origin bottom-left, y upward);
+// 0xFFFFFFFF, which no pixel reads, outside it (or all of it, when it could not be read).
+struct Picture {
+  explicit Picture(const fs::path& path) {
+    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+      width = cairo_image_surface_get_width(surface);
+      height = cairo_image_surface_get_height(surface);
+      const unsigned char* data = cairo_image_surface_get_data(surface);
+      for (int row = height - 1; row >= 0; --row)
+        for (int x = 0; x < width; ++x) {
+          uint32_t word = 0;
+          std::memcpy(&word, data + row * cairo_image_surface_get_stride(surface) + 4 * x, 4);
+          pixels.push_back(word & 0x00FFFFFFu);
+        }
+    }
+    cairo_surface_destroy(surface);
   }
-
- private:
-  cairo_surface_t* surface_;
+  uint32_t at(int x, int y) const {
+    return x < 0 || y < 0 || x >= width || y >= height ? 0xFFFFFFFFu : pixels[static_cast<size_t>(y * width + x)];
+  }
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
 };
 
 TEST(Console_Examples, EverySessionGivesItsExpectedOutputAndStatus) {
@@ -167,30 +160,30 @@ TEST(Console_Demo, BuiltInDemoWritesPicturesOfTheBarRisingAndFalling) {
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
   const auto picture = [&](const char* name) {
-    auto loaded = std::make_unique<Picture>(pictures.path() / name);
-    EXPECT_TRUE(loaded->loaded() && loaded->width() == 432 && loaded->height() == 114) << name;
+    Picture loaded(pictures.path() / name);
+    EXPECT_TRUE(loaded.width == 432 && loaded.height == 114) << name;
     return loaded;
   };
   for (const char* name : {"demo-1-open.png", "demo-4-undo.png", "demo-5-undo-cleared.png"}) picture(name);
   constexpr int RAM_BAR = 25, GPU_BAR = 5, BUDGET = 512;
 
   // 448 MiB of images (and the 100 KiB default share, below a MiB), in the yellow zone.
-  expect_bar(*picture("demo-2-filling.png"), RAM_BAR, BUDGET, {{BLUE, 448}}, YELLOW_ZONE);
+  expect_bar(picture("demo-2-filling.png"), RAM_BAR, BUDGET, {{BLUE, 448}}, YELLOW_ZONE);
   // After the purge, 384 MiB: the box was drawn anew under the shorter bar, and the
   // track's lower mark shows at 422 * Memory_High / Memory_RAM = 337, plus 16 - 4.
   const auto purged = picture("demo-3-purged.png");
-  expect_bar(*purged, RAM_BAR, BUDGET, {{BLUE, 384}}, GREEN_ZONE);
-  EXPECT_EQ(purged->at(5 + 337 + 12, RAM_BAR + 8), MARK);
-  EXPECT_EQ(purged->at(5 + 337 + 13, RAM_BAR + 8), YELLOW_ZONE);
+  expect_bar(purged, RAM_BAR, BUDGET, {{BLUE, 384}}, GREEN_ZONE);
+  EXPECT_EQ(purged.at(5 + 337 + 12, RAM_BAR + 8), MARK);
+  EXPECT_EQ(purged.at(5 + 337 + 13, RAM_BAR + 8), YELLOW_ZONE);
   // 384 MiB of images, then 64 MiB of undo.
-  expect_bar(*picture("demo-4-undo.png"), RAM_BAR, BUDGET, {{BLUE, 384}, {CYAN, 448}}, YELLOW_ZONE);
+  expect_bar(picture("demo-4-undo.png"), RAM_BAR, BUDGET, {{BLUE, 384}, {CYAN, 448}}, YELLOW_ZONE);
   // 320 MiB of images, no undo, 64 MiB of geometry; the GPU bar: 1 GiB of 4 GiB in use,
   // its third segment.
   const auto geometry = picture("demo-6-geometry.png");
-  expect_bar(*geometry, RAM_BAR, BUDGET, {{BLUE, 320}, {CYAN, 320}, {MAGENTA, 384}}, GREEN_ZONE);
-  expect_bar(*geometry, GPU_BAR, 4096, {{BLUE, 0}, {CYAN, 0}, {MAGENTA, 1024}}, std::nullopt);
+  expect_bar(geometry, RAM_BAR, BUDGET, {{BLUE, 320}, {CYAN, 320}, {MAGENTA, 384}}, GREEN_ZONE);
+  expect_bar(geometry, GPU_BAR, 4096, {{BLUE, 0}, {CYAN, 0}, {MAGENTA, 1024}}, std::nullopt);
   // The end: 448 MiB of images again.
-  expect_bar(*picture("demo-7-end.png"), RAM_BAR, BUDGET, {{BLUE, 448}}, YELLOW_ZONE);
+  expect_bar(picture("demo-7-end.png"), RAM_BAR, BUDGET, {{BLUE, 448}}, YELLOW_ZONE);
 }
 
 TEST(Console_Demo, WithoutTheModuleTheHostRunsOutOfAddressSpace) {
@@ -213,11 +206,7 @@ TEST(Console_Demo, WithoutTheModuleTheHostRunsOutOfAddressSpace) {
 }
 
 TEST(Console_Errors, WrongLinesStopTheSessionWithStatusOne) {
-  struct Case {
-    const char* input;
-    const char* error;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {  // the lines, the error
       {"names\nInit\nexit\n", "error: 2: unknown action Init\n"},
       {"trace 12x\nexit\n", "error: 1: not a number: 12x\n"},
       {"trace 4\nnode /a 1Q\nexit\n", "error: 2: not a number: 1Q\n"},
@@ -226,11 +215,11 @@ TEST(Console_Errors, WrongLinesStopTheSessionWithStatusOne) {
       {"machine 1G 1G\ninit\nlimit 64M\nexit\n", "error: 3: \"limit\" must come before \"init\"\n"},
       {"Nope: clear\nexit\n", "error: 1: unknown action Nope:\n"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.input);
-    const Result run = run_console({"-"}, c.input);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    const Result run = run_console({"-"}, c.first);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, c.error);
+    EXPECT_EQ(run.err, c.second);
     EXPECT_EQ(run.out.find("ret Exit"), std::string::npos);  // the session stopped
   }
 }

@@ -82,23 +82,31 @@ TEST_F(Layout_Test, WorkedExampleWithGpu) {
       {GEOM_LABEL, {287, 49, 140, 44}, 0x1100, "", -1, -1, -1, -1, MONO, 400, 10},
       {GEOM_BUTTON, {291, 49, 132, 18}, 0, "Delete", 1, -1, -1, -1, MONO, 400, 10},
   };
-  for (const auto& w : widgets) {
-    const Tools& tool = widget(w.index);
-    const std::string name = w.text ? w.text : "bar";
-    expect_rect(tool, w.rect, name.c_str());
-    EXPECT_EQ(tool.Style, w.style) << name;
-    EXPECT_EQ(tool.Window, window) << name;
-    if (w.text) {
-      EXPECT_STREQ(tool.Text, w.text);
-    } else {
-      EXPECT_EQ(tool.Text, nullptr);
+  // Laid out again without a window handle: the title is kept, the rest placed as before in
+  // the window given at Ctrl_Create, whatever the sizes passed.
+  const int title_inits = hostsim::init_count(&widget(TITLE));
+  for (const HWND handle : {window, static_cast<HWND>(nullptr)}) {
+    SCOPED_TRACE(handle ? "created" : "resized without a window");
+    if (!handle) {
+      hostsim::clear_events();
+      EXPECT_EQ(module.Ctrl_Resize(nullptr, 600, 300), 1);
+      EXPECT_EQ(texts(14), Strings{trace("Ctrl_Resize", nullptr, 600, 300)});
+      EXPECT_EQ(hostsim::init_count(&widget(TITLE)), title_inits);
     }
-    EXPECT_TRUE(w.border < 0 || tool.Border == w.border) << name;
-    EXPECT_TRUE(w.red < 0 || (tool.Red == w.red && tool.Green == w.green && tool.Blue == w.blue)) << name;
-    if (w.font) {
-      EXPECT_STREQ(tool.Font_Name, w.font) << name;
-      EXPECT_EQ(tool.Font_Weight, w.weight) << name;
-      EXPECT_EQ(tool.Font_Scale, w.scale) << name;
+    for (const auto& w : widgets) {
+      const Tools& tool = widget(w.index);
+      const std::string name = w.text ? w.text : "bar";
+      expect_rect(tool, w.rect, name.c_str());
+      EXPECT_EQ(tool.Style, w.style) << name;
+      EXPECT_EQ(tool.Window, window) << name;
+      EXPECT_STREQ(tool.Text ? tool.Text : "(none)", w.text ? w.text : "(none)");
+      EXPECT_TRUE(w.border < 0 || tool.Border == w.border) << name;
+      EXPECT_TRUE(w.red < 0 || (tool.Red == w.red && tool.Green == w.green && tool.Blue == w.blue)) << name;
+      if (w.font) {
+        EXPECT_STREQ(tool.Font_Name, w.font) << name;
+        EXPECT_EQ(tool.Font_Weight, w.weight) << name;
+        EXPECT_EQ(tool.Font_Scale, w.scale) << name;
+      }
     }
   }
   EXPECT_NE(widget(BAR).Picture, nullptr);
@@ -143,21 +151,6 @@ TEST_F(Layout_Test, SettingsAreReadAtEachCallAndKeptAs16Bits) {
   EXPECT_EQ(widget(IMAGE_BOX).Border, 3);
   EXPECT_EQ(widget(TITLE).Border, 3);
   EXPECT_EQ(widget(IMAGE_LABEL).Font_Scale, 10);
-}
-
-TEST_F(Layout_Test, NullWindowKeepsTheTitleAndUsesItsWindow) {
-  init(2 * GIB, 24 * GIB);
-  make_panel();
-  const int title_inits = hostsim::init_count(&widget(TITLE));
-  Flag_Trace = 4;
-  hostsim::clear_events();
-  EXPECT_EQ(module.Ctrl_Resize(nullptr, 600, 300), 1);
-  EXPECT_EQ(hostsim::messages().at(0).text, trace("Ctrl_Resize", nullptr, 600, 300));
-  EXPECT_EQ(hostsim::init_count(&widget(TITLE)), title_inits);
-  expect_rect(widget(TITLE), {1, 1, 430, 112}, "title");
-  expect_rect(widget(BAR), {5, 25, 422, 16}, "bar");
-  expect_rect(widget(GEOM_BOX), {287, 45, 140, 48}, "geom");
-  for (const hostsim::Widget& w : hostsim::widgets()) EXPECT_EQ(w.object->Window, window);
 }
 
 // The columns are 140 wide for widths 432 to 434: the remainder stays right of the last.

@@ -21,23 +21,17 @@ class Lifecycle_Test : public Module_Test {
     if (address) std::memcpy(&value, address, sizeof value); else ADD_FAILURE() << "no address for " << name;
     return value;
   }
-  // Init on the machine and GPU as set: the two figures it logs, and nothing else.
-  std::pair<std::string, std::string> init_logged() {
+  // Init on the machine and GPU as set: all it writes.
+  Strings init_log() {
     hostsim::clear_events();
     EXPECT_EQ(module.Init(), 1);
-    const Strings log = texts(11);
-    EXPECT_EQ(hostsim::events().size(), 3u);
-    if (log.size() != 3u || log[0] != "Kestrum: Init") {
-      ADD_FAILURE() << "Init wrote " << log.size() << " lines";
-      return {};
-    }
-    const std::string prefix = "Memory Manager (32 bit) -> ";
-    const auto figure = [&](const std::string& text, const std::string& suffix) {
-      EXPECT_EQ(text.rfind(prefix, 0), 0u) << text;
-      EXPECT_EQ(text.substr(text.size() - suffix.size()), suffix) << text;
-      return text.substr(prefix.size(), text.size() - prefix.size() - suffix.size());
-    };
-    return {figure(log[1], " Tot Available"), figure(log[2], " Tot RAM")};
+    EXPECT_EQ(hostsim::calls(), Strings{});
+    EXPECT_EQ(hostsim::messages().size(), texts(11).size());
+    return texts(11);
+  }
+  static Strings logged(const std::string& available, const std::string& ram) {
+    return {"Kestrum: Init", "Memory Manager (32 bit) -> " + available + " Tot Available",
+            "Memory Manager (32 bit) -> " + ram + " Tot RAM"};
   }
 };
 
@@ -111,15 +105,17 @@ TEST_F(Lifecycle_Test, InitLogsWholeMiBAndRecordsTheGpuTotal) {
                         Case{MIB - 1, 5 * MIB + 1, "5242880", "0"},
                         Case{64 * GIB, 2 * GIB, "2147483648", "68719476736"}}) {
     hostsim::set_machine(c.physical, c.available);
-    EXPECT_EQ(init_logged(), std::make_pair(std::string(c.logged_available), std::string(c.logged_ram)));
+    EXPECT_EQ(init_log(), logged(c.logged_available, c.logged_ram));
   }
   EXPECT_EQ(hostsim::last_memory_status_length(), sizeof(MEMORYSTATUS));
 
   hostsim::use_real_machine();
-  const auto real = init_logged();
-  EXPECT_EQ(real.second, std::to_string(hostsim::real_physical_memory() & ~(MIB - 1)));
-  EXPECT_GT(std::stoull(real.first), 0u);
-  EXPECT_EQ(std::stoull(real.first) % MIB, 0u);
+  const Strings real = init_log();
+  ASSERT_EQ(real.size(), 3u);
+  const uint64_t available = std::stoull(real[1].substr(std::strlen("Memory Manager (32 bit) -> ")));
+  EXPECT_EQ(real, logged(std::to_string(available), std::to_string(hostsim::real_physical_memory() & ~(MIB - 1))));
+  EXPECT_GT(available, 0u);
+  EXPECT_EQ(available % MIB, 0u);
 
   // Each Init goes by the runtime as it then is; without a usable one it finds no GPU.
   const std::pair<void (*)(), uint64_t> gpus[] = {
@@ -133,7 +129,7 @@ TEST_F(Lifecycle_Test, InitLogsWholeMiBAndRecordsTheGpuTotal) {
     gpu.first();
     hostsim::set_exact_bytes(true);
     hostsim::set_machine(8 * GIB, 3 * GIB);
-    EXPECT_EQ(init_logged().first, "3221225472");
+    EXPECT_EQ(init_log(), logged("3221225472", "8589934592"));
     const uint64_t total = variable("$MEMORY_CUDA_AVAILABLE");
     EXPECT_TRUE(gpu.first == hostsim::reset || total == gpu.second) << total;
     EXPECT_EQ(variable("$MEMORY_CUDA_USAGE"), 0u);  // Init asks for the total only

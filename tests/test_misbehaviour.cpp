@@ -196,7 +196,6 @@ TEST_F(Misbehaviour_Test, OverlongByteTextsStayInsideTheModulesBuffers) {
     hostsim::set_byte_text_length(length);
     hostsim::add_node("/", MIB);
     hostsim::set_undo_bytes(12345);
-    ASSERT_EQ(module.Init(), 1);
     start();
     open_and_show();
     const std::string image(Int_2_Byte(static_cast<int64_t>(MIB), nullptr));
@@ -291,17 +290,15 @@ TEST_F(Misbehaviour_Test, GpuThatStopsAnswering) {
   start();
   open_and_show();
   char usage[] = "$MEMORY_CUDA_USAGE";
-  const auto used = [&] { return *static_cast<const uint64_t*>(module.Variable_Get(usage, nullptr, nullptr)); };
-  EXPECT_EQ(used(), 16 * MIB);
-  hostsim::gpu_noinfo();
-  update();
-  EXPECT_EQ(used(), 16 * MIB);
-  hostsim::gpu_none();
-  update();
-  EXPECT_EQ(used(), 16 * MIB);
-  hostsim::gpu_present(64 * MIB, 32 * MIB);
-  update();
-  EXPECT_EQ(used(), 32 * MIB);
+  const auto* used = static_cast<const uint64_t*>(module.Variable_Get(usage, nullptr, nullptr));
+  EXPECT_EQ(*used, 16 * MIB);
+  const std::pair<void (*)(), uint64_t> runtimes[] = {
+      {hostsim::gpu_noinfo, 16 * MIB}, {hostsim::gpu_none, 16 * MIB}, {[] { hostsim::gpu_present(64 * MIB, 32 * MIB); }, 32 * MIB}};
+  for (const auto& runtime : runtimes) {
+    runtime.first();
+    update();
+    EXPECT_EQ(*used, runtime.second);
+  }
   expect_host_intact();
 }
 

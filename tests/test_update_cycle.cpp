@@ -12,39 +12,32 @@ class Update_Cycle_Test : public Module_Test {
     hostsim::add_node("/", total - DEFAULT_SHARE, releases);
   }
   static Strings cleanups() { return calls_among({"User_Cleanup "}); }
-
 };
 
-// A purge that frees nothing still tries all eleven levels, then writes its message and
-// only then tells the host; with the panel closed nothing is traced or drawn.
-TEST_F(Update_Cycle_Test, PurgeStartsAtMemoryMaxAndNotOneByteBelow) {
+// The purge starts at Memory_Max, not a byte below. One that frees nothing still tries all
+// eleven levels, then writes its message and only then tells the host; one that frees the
+// target stops at the level that reached it. With the panel closed nothing is traced or drawn.
+TEST_F(Update_Cycle_Test, PurgeFromMemoryMaxUntilTheTargetIsFreed) {
   start();
   Flag_Trace = 4;
   total_of(MEMORY_MAX - 1);
   EXPECT_FALSE(update_purges());
   EXPECT_TRUE(cleanups().empty());
-
   total_of(MEMORY_MAX);
   EXPECT_TRUE(update_purges());
   Strings expected;
   for (int level = 15; level >= 5; --level) expected.push_back("User_Cleanup / " + std::to_string(level) + " 0");
-  expected.push_back("MESSAGE " + cleared(0));
-  expected.push_back("Fct_Update 0x0000000040000000");
-  expected.push_back("Fct_Redraw 0x000000000FFFFFFF");
+  expected.insert(expected.end(), {"MESSAGE " + cleared(0), "Fct_Update 0x0000000040000000",
+                                   "Fct_Redraw 0x000000000FFFFFFF"});
   Strings seen;
   for (const hostsim::Event& event : hostsim::events())
     if (event.kind == hostsim::Event::MESSAGE) seen.push_back("MESSAGE " + event.text);
     else if (event.text.rfind("User_Cleanup", 0) == 0 || event.text.rfind("Fct_", 0) == 0) seen.push_back(event.text);
   EXPECT_EQ(seen, expected);
-  EXPECT_TRUE(texts(14).empty());
   EXPECT_TRUE(draws().empty());
-}
 
-TEST_F(Update_Cycle_Test, PurgeStopsOnceLevelsTogetherReachTheTarget) {
-  start();
   // Level 15 alone falls one byte short; 15 and 14 together reach the target exactly.
-  const uint64_t first = 1000000;
-  const uint64_t second = PURGE_TARGET - first;
+  const uint64_t first = 1000000, second = PURGE_TARGET - first;
   total_of(MEMORY_MAX, {{15, first}, {14, second}, {13, 5000}});
   EXPECT_TRUE(update_purges());
   EXPECT_EQ(cleanups(), (Strings{"User_Cleanup / 15 " + std::to_string(first),
