@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -74,23 +75,16 @@ class Module_Test : public testing::Test {
     init();
   }
   // The panel window at the registered size, created and laid out.
-  HWND make_panel() {
+  void make_panel() {
     int width = 0;
     const int height = module.Ctrl_Register(&width);
     window = hostsim::create_window(width, height);
     EXPECT_EQ(module.Ctrl_Create(window, width, height), 1);
     EXPECT_EQ(module.Ctrl_Resize(window, width, height), 1);
     hostsim::clear_events();
-    return window;
   }
-  void start() {
-    init();
-    make_panel();
-  }
-  void start(uint64_t ram, uint64_t gpu = 0) {
-    init(ram, gpu);
-    make_panel();
-  }
+  void start() { init(); make_panel(); }
+  void start(uint64_t ram, uint64_t gpu = 0) { init(ram, gpu); make_panel(); }
   // Open and show the panel, as a host does before it has it drawn.
   void open_and_show() {
     ASSERT_EQ(module.Ctrl_Open(), 1);
@@ -154,11 +148,7 @@ class Module_Test : public testing::Test {
       if (message.code == code) out.push_back(message.text);
     return out;
   }
-  static int count(const Strings& list, const std::string& text) {
-    int n = 0;
-    for (const std::string& item : list) n += item == text;
-    return n;
-  }
+  static long count(const Strings& list, const std::string& text) { return std::count(list.begin(), list.end(), text); }
   static std::string cleared(uint64_t bytes) {
     return "The memory manager has cleared \x01" + std::to_string(bytes) + "\x02 of memory";
   }

@@ -25,11 +25,7 @@ class Bar_Test : public Module_Test {
     if (geom_mib) hostsim::add_object3d("cube", geom_mib * MIB, 0);
   }
   // Opens, shows and draws the panel, as a host does.
-  void show_panel() {
-    module.Ctrl_Open();
-    module.Ctrl_Show();
-    module.Ctrl_Draw();
-  }
+  void show_panel() { module.Ctrl_Open(); module.Ctrl_Show(); module.Ctrl_Draw(); }
   // The panel window's pixel at a column and row of the box at (5, 5).
   uint32_t at(int column, int row) const { return hostsim::pixel(window, 5 + column, 5 + row); }
   static uint32_t track(int column, int row = 7) { return widget(BAR).Picture[row * widget(BAR).DX + column]; }

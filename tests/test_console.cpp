@@ -36,20 +36,15 @@ std::string quoted(const std::string& word) {
 }
 
 // A folder of its own for each test, removed at the end.
-class Scratch {
- public:
-  Scratch() {
+struct Scratch {
+  const fs::path path = [] {
     char name[] = "/tmp/kestrum-console-XXXXXX";
-    path_ = mkdtemp(name);
-  }
+    return fs::path(mkdtemp(name));
+  }();
   ~Scratch() {
     std::error_code ignored;
-    fs::remove_all(path_, ignored);
+    fs::remove_all(path, ignored);
   }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
 };
 
 struct Result {
@@ -62,13 +57,13 @@ struct Result {
 Result run_console(const std::vector<std::string>& args, const std::string& input = "",
                    const fs::path& folder = fs::temp_directory_path()) {
   Scratch files;
-  std::ofstream(files.path() / "in") << input;
+  std::ofstream(files.path / "in") << input;
   std::string command = "cd " + quoted(folder.string()) + " && " + quoted(KESTRUM_HOST_PATH);
   for (const std::string& arg : args) command += " " + quoted(arg);
-  command += " < " + quoted((files.path() / "in").string()) + " > " + quoted((files.path() / "out").string()) +
-             " 2> " + quoted((files.path() / "err").string());
+  command += " < " + quoted((files.path / "in").string()) + " > " + quoted((files.path / "out").string()) +
+             " 2> " + quoted((files.path / "err").string());
   const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(files.path() / "out"), read_file(files.path() / "err")};
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(files.path / "out"), read_file(files.path / "err")};
 }
 
 // A picture's pixels as 0x00RRGGBB, in window coordinates (origin bottom-left, y upward);
@@ -106,7 +101,8 @@ TEST(Console_Examples, EverySessionGivesItsExpectedOutputAndStatus) {
     const int expected_status = fs::exists(base + ".status") ? std::stoi(read_file(base + ".status")) : 0;
     ASSERT_TRUE(fs::exists(base + ".expected"));
     Scratch pictures;
-    const Result run = run_console({"--png-dir", pictures.path().string(), entry.path().filename().string()}, "", EXAMPLES);
+    const Result run =
+        run_console({"--png-dir", pictures.path.string(), entry.path().filename().string()}, "", EXAMPLES);
     EXPECT_EQ(run.out, read_file(base + ".expected"));
     EXPECT_EQ(run.status, expected_status) << run.err;
   }
@@ -155,12 +151,12 @@ void expect_bar(const Picture& p, int box_y, int scale_mib, const std::vector<Se
 // panel with a GPU at the default settings.
 TEST(Console_Demo, BuiltInDemoWritesPicturesOfTheBarRisingAndFalling) {
   Scratch pictures;
-  const Result run = run_console({"--png-dir", pictures.path().string()});
+  const Result run = run_console({"--png-dir", pictures.path.string()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
   const auto picture = [&](const char* name) {
-    Picture loaded(pictures.path() / name);
+    Picture loaded(pictures.path / name);
     EXPECT_TRUE(loaded.width == 432 && loaded.height == 114) << name;
     return loaded;
   };
@@ -188,7 +184,7 @@ TEST(Console_Demo, BuiltInDemoWritesPicturesOfTheBarRisingAndFalling) {
 
 TEST(Console_Demo, WithoutTheModuleTheHostRunsOutOfAddressSpace) {
   Scratch pictures;
-  const Result run = run_console({"--no-module", "--png-dir", pictures.path().string()});
+  const Result run = run_console({"--no-module", "--png-dir", pictures.path.string()});
   EXPECT_EQ(run.status, 1);
   std::smatch match;
   ASSERT_TRUE(std::regex_match(run.err, match, std::regex("error: ([0-9]+): cannot allocate ([0-9]+) bytes\n")))
@@ -202,7 +198,7 @@ TEST(Console_Demo, WithoutTheModuleTheHostRunsOutOfAddressSpace) {
   EXPECT_EQ(run.out.find("msg "), std::string::npos);
   EXPECT_EQ(run.out.find("ret "), std::string::npos);
   EXPECT_NE(run.out.find("The eighth image"), std::string::npos);
-  EXPECT_TRUE(fs::is_empty(pictures.path()));
+  EXPECT_TRUE(fs::is_empty(pictures.path));
 }
 
 TEST(Console_Errors, WrongLinesStopTheSessionWithStatusOne) {
@@ -242,12 +238,12 @@ TEST(Console_Errors, AModuleThatCannotBeLoadedGivesStatusTwo) {
 
 TEST(Console_Snapshots, RelativePathsGoIntoThePictureFolder) {
   Scratch folder;
-  const fs::path absolute = folder.path() / "elsewhere" / "b.png";
-  const Result run = run_console({"--png-dir", (folder.path() / "pictures").string(), "-"},
+  const fs::path absolute = folder.path / "elsewhere" / "b.png";
+  const Result run = run_console({"--png-dir", (folder.path / "pictures").string(), "-"},
                                  "machine 64M 64M\ngpu none\ninit\npanel create\nsnapshot sub/a.png\n"
                                  "snapshot " + absolute.string() + "\n");
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(fs::exists(folder.path() / "pictures" / "sub" / "a.png"));
+  EXPECT_TRUE(fs::exists(folder.path / "pictures" / "sub" / "a.png"));
   EXPECT_TRUE(fs::exists(absolute));
 }
 

@@ -33,7 +33,8 @@ TEST_F(Host_Model, RecordsMessagesAndCallsAsTheModuleMadeThem) {
   Fct_Redraw(0x33FFFFFF00000000ull, nullptr, nullptr, nullptr);
   Fct_Help("kestrum", "bar");
   Fct_Help("kestrum", nullptr);
-  EXPECT_EQ(hostsim::calls(), (Strings{"Fct_Redraw 0x33FFFFFF00000000", "Fct_Help kestrum bar", "Fct_Help kestrum null"}));
+  EXPECT_EQ(hostsim::calls(),
+            (Strings{"Fct_Redraw 0x33FFFFFF00000000", "Fct_Help kestrum bar", "Fct_Help kestrum null"}));
   hostsim::set_exact_bytes(true);
   char* first = Int_2_Byte(42, nullptr);
   EXPECT_EQ(Int_2_Byte(43, nullptr), first);  // one buffer, rewritten

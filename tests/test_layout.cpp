@@ -1,4 +1,5 @@
 // The panel's size and the placing of its widgets, read back from the host's toolkit.
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -6,17 +7,9 @@
 
 namespace {
 
-struct Rect {
-  int x, y, width, height;
-};
+using Rect = std::array<int, 4>;  // x, y, width, height
 
-bool operator==(const Rect& a, const Rect& b) {
-  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-}
-void expect_rect(const Tools& w, Rect r, const char* name) {
-  EXPECT_TRUE((Rect{w.X, w.Y, w.DX, w.DY}) == r)
-      << name << " at " << w.X << "," << w.Y << " " << w.DX << "x" << w.DY;
-}
+void expect_rect(const Tools& w, Rect r, const char* name) { EXPECT_EQ((Rect{w.X, w.Y, w.DX, w.DY}), r) << name; }
 
 std::string trace(const char* entry, HWND window, int width, int height) {
   char text[128];

@@ -96,16 +96,16 @@ TEST_F(Lifecycle_Test, TraceLevelGatesTheTraceCodesOnly) {
 // Init logs the figures rounded down to whole MiB, the RAM line the physical memory even
 // when the address space is smaller, and records the GPU total (logging nothing of it).
 TEST_F(Lifecycle_Test, InitLogsWholeMiBAndRecordsTheGpuTotal) {
-  struct Case {
+  const struct {
     uint64_t physical, available;
     const char *logged_available, *logged_ram;
-  };
-  for (const Case& c : {Case{8 * GIB, 3 * GIB, "3221225472", "8589934592"},
-                        Case{8 * GIB + MIB - 1, 3 * GIB + MIB - 1, "3221225472", "8589934592"},
-                        Case{MIB - 1, 5 * MIB + 1, "5242880", "0"},
-                        Case{64 * GIB, 2 * GIB, "2147483648", "68719476736"}}) {
-    hostsim::set_machine(c.physical, c.available);
-    EXPECT_EQ(init_log(), logged(c.logged_available, c.logged_ram));
+  } machines[] = {{8 * GIB, 3 * GIB, "3221225472", "8589934592"},
+                  {8 * GIB + MIB - 1, 3 * GIB + MIB - 1, "3221225472", "8589934592"},
+                  {MIB - 1, 5 * MIB + 1, "5242880", "0"},
+                  {64 * GIB, 2 * GIB, "2147483648", "68719476736"}};
+  for (const auto& m : machines) {
+    hostsim::set_machine(m.physical, m.available);
+    EXPECT_EQ(init_log(), logged(m.logged_available, m.logged_ram));
   }
   EXPECT_EQ(hostsim::last_memory_status_length(), sizeof(MEMORYSTATUS));
 

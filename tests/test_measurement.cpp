@@ -23,7 +23,8 @@ TEST_F(Measurement, WalkCountsEveryNodeAndNoDroppedOne) {
   expect_measured(150 + 2 + OVERHEAD);
   hostsim::drop_node("/a");
   expect_measured(60 + 2 + OVERHEAD);
-  EXPECT_EQ(calls_among({"Mutex_Open"}), (Strings{"Mutex_Open / Memory_Compute_DB", "Mutex_Open /b Memory_Compute_DB"}));
+  EXPECT_EQ(calls_among({"Mutex_Open"}),
+            (Strings{"Mutex_Open / Memory_Compute_DB", "Mutex_Open /b Memory_Compute_DB"}));
 }
 
 TEST_F(Measurement, ImageSizeIsElementSizeTimesExtentsPlusOverhead) {

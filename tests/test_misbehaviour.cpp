@@ -200,7 +200,7 @@ TEST_F(Misbehaviour_Test, OverlongByteTextsStayInsideTheModulesBuffers) {
     open_and_show();
     const std::string image(Int_2_Byte(static_cast<int64_t>(MIB), nullptr));
     ASSERT_EQ(image.size(), length);
-    for (int column = 0; column < 3; ++column) EXPECT_EQ(label(static_cast<Index>(IMAGE_LABEL + 3 * column)).size(), 39u);
+    for (const Index column : {IMAGE_LABEL, UNDO_LABEL, GEOM_LABEL}) EXPECT_EQ(label(column).size(), 39u);
     EXPECT_EQ(label(IMAGE_LABEL), image.substr(0, 39));
     EXPECT_EQ(label(UNDO_LABEL), std::string("12345").append(34, '.'));
     EXPECT_EQ(module.Ctrl_Draw(), 1);
@@ -293,7 +293,9 @@ TEST_F(Misbehaviour_Test, GpuThatStopsAnswering) {
   const auto* used = static_cast<const uint64_t*>(module.Variable_Get(usage, nullptr, nullptr));
   EXPECT_EQ(*used, 16 * MIB);
   const std::pair<void (*)(), uint64_t> runtimes[] = {
-      {hostsim::gpu_noinfo, 16 * MIB}, {hostsim::gpu_none, 16 * MIB}, {[] { hostsim::gpu_present(64 * MIB, 32 * MIB); }, 32 * MIB}};
+      {hostsim::gpu_noinfo, 16 * MIB},
+      {hostsim::gpu_none, 16 * MIB},
+      {[] { hostsim::gpu_present(64 * MIB, 32 * MIB); }, 32 * MIB}};
   for (const auto& runtime : runtimes) {
     runtime.first();
     update();

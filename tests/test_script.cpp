@@ -158,7 +158,8 @@ TEST_F(Variables_Test, OnlyTheFourteenthCharacterSelects) {
     EXPECT_EQ(type, 32832);
   }
   // 'T', a lower-case 'a', the terminator of a 13-character name and no name select nothing.
-  Words refused{"$INTERFACE_TITLE_DIM_BIG", "$MEMORY_CUDA_available", "$MEMORY_CUDA_", "$MEMORY_CUDA", "$", "", nullptr};
+  Words refused{"$INTERFACE_TITLE_DIM_BIG", "$MEMORY_CUDA_available", "$MEMORY_CUDA_", "$MEMORY_CUDA", "$", "",
+                nullptr};
   for (int i = 0; i < refused.count(); ++i) {
     int count = -7;
     unsigned short type = 0xBEEF;

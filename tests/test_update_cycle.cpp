@@ -67,7 +67,8 @@ TEST_F(Update_Cycle_Test, OnlyChangesAreRedrawn) {
     Strings draws;
   } steps[] = {
       {5 * MIB - 1, 0, {"Draw Image", "Draw label 5242879", "Draw Cleanup", "Draw null"}},
-      {5 * MIB - 2, 1, {"Draw Image", "Draw label 5242878", "Draw Cleanup", "Draw Undo", "Draw label 1", "Draw Delete"}},
+      {5 * MIB - 2, 1,
+       {"Draw Image", "Draw label 5242878", "Draw Cleanup", "Draw Undo", "Draw label 1", "Draw Delete"}},
       {5 * MIB - 2, 2, {"Draw Undo", "Draw label 2", "Draw Delete"}},
       {5 * MIB - 2, 2, {}},
   };
