@@ -35,7 +35,7 @@ class Lifecycle_Test : public Module_Test {
   }
 };
 
-// The names' texts are the session names'; here, that each stays at one address.
+// The session `names` checks the names' texts; here, that each comes back at one address.
 TEST_F(Lifecycle_Test, NamesAreConstantTextsAndTheLibraryExportsNothingElse) {
   Flag_Trace = 8;  // none of them traces, whatever the level
   const char* const name = module.Register(0);
