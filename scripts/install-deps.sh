@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest      # tests
   libbenchmark-dev                          # benchmarks
   libcairo2-dev libpng-dev libfontconfig-dev fonts-dejavu-core  # the host's drawing
-  libreadline-dev                           # the console's prompt
+  libedit-dev                               # the console's prompt
   clang libclang-rt-14-dev llvm             # sanitizer and fuzzing builds, llvm-symbolizer
   gcovr                                     # coverage reports
 )

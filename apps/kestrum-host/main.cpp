@@ -1,7 +1,6 @@
 // kestrum-host: loads the module like a host does and drives it through a session of
 // host actions, one a line, printing what the module says and returns.
-#include <readline/history.h>
-#include <readline/readline.h>
+#include <editline/readline.h>  // libedit, readline-compatible: history, editing, completion
 #include <unistd.h>
 
 #include <cstdio>
