@@ -231,6 +231,13 @@ TEST(Console_Errors, AModuleThatCannotBeLoadedGivesStatusTwo) {
   EXPECT_NE(incomplete.err.find("lacks the entry point(s) Variable_Get\n"), std::string::npos) << incomplete.err;
   EXPECT_EQ(incomplete.out, "");
 
+  // --version: the console's version still, then why the module is missing.
+  const Result version = run_console({"--version", "--module", "/nonexistent/kestrum.so"});
+  EXPECT_EQ(version.status, 2);
+  EXPECT_TRUE(std::regex_match(version.out, std::regex("kestrum-host [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+  EXPECT_NE(version.err.find("kestrum-host: cannot load the module: "), std::string::npos) << version.err;
+  EXPECT_EQ(run_console({"--version", "--no-module"}).out, version.out);
+
   const Result usage = run_console({"--bytes", "round"});
   EXPECT_EQ(usage.status, 1);
   EXPECT_NE(usage.err.find("--bytes takes: exact or human"), std::string::npos);

@@ -24,14 +24,17 @@ constexpr int EXIT_NO_MODULE = 2;
 const char USAGE[] =
     "usage: kestrum-host [--module PATH | --no-module] [--log calls] [--bytes exact|human]\n"
     "                    [--png-dir DIR] [SESSION | -]\n"
+    "       kestrum-host --version [--module PATH | --no-module]\n"
     "Runs a session of host actions against the module (- reads them from standard input);\n"
     "without a session, the built-in demo. --no-module runs the host's own actions alone and\n"
     "skips every action that would call the module. Exit status: 0 done, 1 a wrong action or\n"
-    "command line, 2 the module could not be loaded. The actions: docs/console.md.\n";
+    "command line, 2 the module could not be loaded. --version prints the console's version,\n"
+    "then the module's path and its Register and Version texts. The actions: docs/console.md.\n";
 
 struct Options {
   std::string module_path;
   bool no_module = false;
+  bool version = false;  // --version: print the versions and stop
   bool log_calls = false;
   bool exact_bytes = false;
   std::string png_dir;
@@ -52,6 +55,8 @@ Options parse_command_line(int argc, char** argv) {
     };
     if (arg == "--module") {
       options.module_path = value();
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--no-module") {
       options.no_module = true;
     } else if (arg == "--log") {
@@ -194,15 +199,25 @@ int run(const Options& options) {
   hostsim::set_exact_bytes(options.exact_bytes);
 
   hostsim::Module module;
+  if (options.version) std::printf("kestrum-host %s\n", KESTRUM_VERSION);
   if (!options.no_module) {
     std::string error;
     const std::string path =
         options.module_path.empty() ? hostsim::default_module_path() : options.module_path;
     if (!module.load(path, error)) {
+      std::fflush(stdout);  // the version line first
       std::fprintf(stderr, "kestrum-host: cannot load the module: %s\n", error.c_str());
       return EXIT_NO_MODULE;
     }
+    if (options.version) {
+      const char* name = module.Register(0);
+      const char* version = module.Version();
+      std::printf("module: %s\nRegister: %s\nVersion: %s\n", path.c_str(), name ? name : "null",
+                  version ? version : "null");
+      module.unload();
+    }
   }
+  if (options.version) return EXIT_SUCCESS;
 
   console::Session session(module);
   session.module_loaded = !options.no_module;
