@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace hostsim {
 
@@ -71,12 +72,20 @@ void Module::unload() {
   *this = Module{};
 }
 
+// In a build tree the module lies beside the program; installed, at the path the install
+// rules give relative to the program (KESTRUM_INSTALLED_MODULE). The build tree's comes
+// first, and is the one named when neither exists.
 std::string default_module_path() {
   char self[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) return "kestrum.so";
-  std::string path(self, static_cast<size_t>(length));
-  return path.substr(0, path.find_last_of('/') + 1) + "kestrum.so";
+  const std::string path(self, static_cast<size_t>(length));
+  const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+  const std::string beside = folder + "kestrum.so";
+  char installed[PATH_MAX];
+  if (access(beside.c_str(), F_OK) != 0 && realpath((folder + KESTRUM_INSTALLED_MODULE).c_str(), installed))
+    return installed;
+  return beside;
 }
 
 }  // namespace hostsim

@@ -46,7 +46,7 @@ struct Module {
   bool loaded() const { return handle != nullptr; }
 };
 
-// The module built beside the running program (its default path).
+// The module beside the running program, or else the installed one (its default path).
 std::string default_module_path();
 
 }  // namespace hostsim

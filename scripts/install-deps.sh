@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev                          # benchmarks
   libcairo2-dev libpng-dev libfontconfig-dev fonts-dejavu-core  # the host's drawing
   libedit-dev                               # the console's prompt
+  file                                      # cpack's search for the files it links
   clang libclang-rt-14-dev llvm             # sanitizer and fuzzing builds, llvm-symbolizer
   gcovr                                     # coverage reports
 )
