@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, test, benchmark and run its
-# demo. Quick when everything is there already: apt is only used for what is missing.
+# demo, for the default build and for the 32-bit build (linux-i686 preset). Quick when
+# everything is there already: apt is only used for what is missing.
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config          # compilers, binutils (nm), CMake
-  libgtest-dev libgmock-dev googletest      # tests
-  libbenchmark-dev                          # benchmarks
-  libcairo2-dev libpng-dev libfontconfig-dev fonts-dejavu-core  # the host's drawing
+# Libraries the builds link against: installed for the machine and, where the 32-bit
+# build links them too, for i386 (beside them, never instead of them).
+libraries=(
+  libgtest-dev libgmock-dev                 # tests
+  libcairo2-dev libpng-dev libfontconfig-dev  # the host's drawing
   libedit-dev                               # the console's prompt
+)
+# The 32-bit build has no benchmarks (see CMakePresets.json).
+libraries_64_only=(libbenchmark-dev)
+
+packages=(
+  build-essential cmake pkg-config          # compilers, binutils (nm, readelf), CMake
+  g++-multilib                              # the 32-bit build (-m32)
+  googletest                                # GoogleTest's sources
+  fonts-dejavu-core                         # the panel's font
   file                                      # cpack's search for the files it links
   clang libclang-rt-14-dev llvm             # sanitizer and fuzzing builds, llvm-symbolizer
   gcovr                                     # coverage reports
+  "${libraries[@]}" "${libraries_64_only[@]}"
+  "${libraries[@]/%/:i386}"
 )
 
 missing=()
@@ -24,5 +36,27 @@ done
 as_root=()
 [[ $(id -u) -eq 0 ]] || as_root=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update
-"${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+# Other users of the machine may be installing at the same time: wait for their lock.
+apt=("${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 -o Acquire::Retries=3)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
+
+# A mirror's i386 lists (the security archive's above all) can be caught half-way
+# through an update, out of step with the amd64 ones. The i386 libraries must sit beside
+# the amd64 ones at the same versions; with lagging lists apt would find no way, or make
+# room by removing amd64 packages. So the install is planned first (apt-get -s), and
+# taken only when it removes nothing; otherwise the lists are fetched again, up to 3 times.
+for attempt in 1 2 3; do
+  "${apt[@]}" update || echo "install-deps: apt-get update failed; going on with the lists that arrived" >&2
+  if plan=$("${apt[@]}" -s install --no-install-recommends "${missing[@]}" 2>&1) &&
+     ! grep -q '^Remv ' <<< "$plan"; then
+    exec "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
+  fi
+  echo "install-deps: no clean way to install ${missing[*]} (attempt $attempt of 3):" >&2
+  grep -E '^(Remv |E: | )' <<< "$plan" >&2 || true
+  ((attempt < 3)) && sleep $((attempt * 20))
+done
+echo "install-deps: the package lists stay out of step (i386 against amd64); try again later" >&2
+exit 1
