@@ -59,6 +59,9 @@ void Memory_GPU_Init() {
   uint64_t free_bytes = 0;
   uint64_t total_bytes = 0;
   Cuda_Memory_Info(free_bytes, total_bytes);  // total stays 0 when the call fails
+  // The total as reported, also when capped (CUDA_CAPPED_FIGURE): the panel's caption,
+  // its GPU message and $MEMORY_CUDA_AVAILABLE then show the capped figure, the least
+  // the GPU has.
   Memory_CUDA_Available = total_bytes;
 }
 

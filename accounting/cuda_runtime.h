@@ -2,9 +2,17 @@
 // have none. This is the module's only platform-specific piece.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 
 namespace kestrum {
+
+// The runtime reports its figures in a size_t. One of 4 GiB or more does not fit the
+// size_t of a 32-bit process, and the runtime reports the largest value instead (4 GiB - 1
+// there; SIZE_MAX in a 64-bit process, where no real GPU reaches it). A figure at this
+// value is capped: it means "at least this much". The same rule holds on every target.
+constexpr uint64_t CUDA_CAPPED_FIGURE = std::numeric_limits<size_t>::max();
 
 // Finds the runtime (one the process already has first, else the machine's library)
 // and asks its version. True when the runtime can be used; called by every Init.

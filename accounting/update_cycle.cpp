@@ -43,14 +43,19 @@ void Purge_Images() {
   Fct_Redraw(REDRAW_IMAGES, nullptr, nullptr, nullptr);
 }
 
-// The GPU bar shows the memory really in use: the runtime's total less its free amount,
-// read at every measurement while a GPU was found (never asked for otherwise).
+// The GPU bar and $MEMORY_CUDA_USAGE show the memory in use: the runtime's total less
+// its free amount, read at every measurement while a GPU was found (never asked for
+// otherwise). With a capped total (CUDA_CAPPED_FIGURE) and an exact free amount that is
+// the least the GPU has in use, shown against the capped total. A capped free amount
+// leaves the usage unknown, and none is invented: the usage is 0 (as it is for a runtime
+// that reports more free memory than it has).
 void Measure_GPU() {
   if (Memory_CUDA_Available == 0) return;
   uint64_t free_bytes = 0;
   uint64_t total_bytes = 0;
   if (!Cuda_Memory_Info(free_bytes, total_bytes)) return;
-  Memory_CUDA_Usage = total_bytes >= free_bytes ? total_bytes - free_bytes : 0;
+  const bool known = free_bytes != CUDA_CAPPED_FIGURE && free_bytes <= total_bytes;
+  Memory_CUDA_Usage = known ? total_bytes - free_bytes : 0;
 }
 
 // Rewrites one column's value text and redraws the column, when its figure changed.

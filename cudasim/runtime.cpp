@@ -47,6 +47,8 @@ const Machine_Runtime& machine_runtime() {
   return runtime;
 }
 
+// A figure beyond what the size_t holds is reported as its largest value, as the runtime
+// of a 32-bit process reports a GPU of 4 GiB or more.
 size_t capped(uint64_t bytes) {
   const uint64_t most = std::numeric_limits<size_t>::max();
   return static_cast<size_t>(bytes < most ? bytes : most);
