@@ -26,9 +26,13 @@ packages=(
   "${libraries[@]/%/:i386}"
 )
 
+# A package without an architecture is the machine's own (or one for all architectures):
+# asked for as such, so that its i386 namesake does not answer for it.
+native=$(dpkg --print-architecture)
 missing=()
 for package in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  status=$(dpkg-query -W -f='${Status}' "$package:$native" 2>/dev/null ||
+           dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [[ $status == "install ok installed" ]] || missing+=("$package")
 done
 ((${#missing[@]} == 0)) && exit 0
