@@ -1,6 +1,8 @@
 // The usage bars, pixel by pixel, against what the budget and the figures give: the RAM
 // bar's track picture, and the shaded capsule that the update cycle paints when the panel
 // opens and is drawn.
+#include <limits>
+
 #include "module_fixture.h"
 
 namespace {
@@ -148,35 +150,78 @@ TEST_F(Bar_Test, LockReleasedWhenTheDeviceContextFails) {
 // memory in use against the total, a blue disc when none is, and the box drawn first
 // when less is in use.
 TEST_F(Bar_Test, GpuBarShowsTheMemoryInUse) {
-  start(2 * GIB, 8 * GIB);
+  start(2 * GIB, 3 * GIB);
   set_usage(300, 100, 50);
-  hostsim::gpu_present(8 * GIB, 3 * GIB);  // Init asked for the total only
+  hostsim::gpu_present(3 * GIB, 1152 * MIB);  // Init asked for the total only
   char name[] = "$MEMORY_CUDA_USAGE";
   const auto* used = static_cast<const uint64_t*>(module.Variable_Get(name, nullptr, nullptr));
   EXPECT_EQ(*used, 0u);
   module.Ctrl_Open();
   module.Ctrl_Show();
-  EXPECT_EQ(*used, 3 * GIB);
+  EXPECT_EQ(*used, 1152 * MIB);
   hostsim::clear_events();
   module.Ctrl_Draw();
-  EXPECT_EQ(draws().at(2), "Draw GPU   (8589934592)");  // its box drawn third
-  const int end = bar_end(3072, 8192);
+  EXPECT_EQ(draws().at(2), "Draw GPU   (3221225472)");  // its box drawn third
+  const int end = bar_end(1152, 3072);
   EXPECT_EQ(bar_pixel(0), MAGENTA);
   EXPECT_EQ(bar_pixel(end - 1), MAGENTA);
   EXPECT_NE(bar_pixel(end + 8), MAGENTA);
   EXPECT_EQ(hostsim::pixel(window, 5 + 80, 25 + 8), cyan(170));  // the RAM bar above it
 
-  hostsim::gpu_present(8 * GIB, GIB);
+  hostsim::gpu_present(3 * GIB, 384 * MIB);
   hostsim::clear_events();
   update();
-  EXPECT_EQ(*used, GIB);
+  EXPECT_EQ(*used, 384 * MIB);
   EXPECT_EQ(calls_among({"Draw GPU"}).size(), 2u);  // the cycle's erase, then the painter's
   EXPECT_NE(bar_pixel(end - 1), MAGENTA);
-  hostsim::gpu_present(8 * GIB, 0);
+  hostsim::gpu_present(3 * GIB, 0);
   update();
   EXPECT_EQ(at(8, 8), blue(170));
   EXPECT_EQ(at(13, 8) & 0xFFFF00, 0u);
   EXPECT_NE(at(14, 8) & 0xFFFF00, 0u);
+}
+
+// A runtime reports a figure that its size_t cannot carry as the largest size_t, "at
+// least this much": in a 32-bit process a GPU of 8 GiB with 5 GiB free reads 4 GiB - 1
+// twice. A capped total is shown as it reads; the usage is the total less an exact free
+// figure, and none at all when the free figure is capped. A 64-bit process checks the
+// same rule with figures at SIZE_MAX (beyond the painter's 32-bit MiB, so no pixels).
+TEST_F(Bar_Test, CappedGpuFiguresInventNoUsage) {
+  const uint64_t cap = std::numeric_limits<size_t>::max();
+  const bool narrow = sizeof(size_t) == 4;
+  const uint64_t total = narrow ? 8 * GIB : cap;
+  const uint64_t capped_free = narrow ? 5 * GIB : cap;
+  const std::string cap_text = std::to_string(static_cast<int64_t>(cap));  // as Int_2_Byte writes it
+  hostsim::gpu_present(total, total - capped_free);
+  init();
+  make_panel();
+  char available[] = "$MEMORY_CUDA_AVAILABLE";
+  char usage[] = "$MEMORY_CUDA_USAGE";
+  EXPECT_EQ(*static_cast<const uint64_t*>(module.Variable_Get(available, nullptr, nullptr)), cap);
+  const auto* used = static_cast<const uint64_t*>(module.Variable_Get(usage, nullptr, nullptr));
+  module.Ctrl_Open();
+  EXPECT_EQ(texts(4), (Strings{"Orvan-5 can access \x01" + std::to_string(RAM) + "\x02 of RAM memory",
+                               "Orvan-5 can access \x01" + cap_text + "\x02 of GPU memory"}));
+  EXPECT_EQ(*used, 0u);
+  module.Ctrl_Show();
+  hostsim::clear_events();
+  module.Ctrl_Draw();
+  EXPECT_EQ(draws().at(2), "Draw GPU   (" + cap_text + ")");
+  EXPECT_NE(bar_pixel(0), MAGENTA);
+
+  // 1 GiB free, exact: the least in use (3 GiB - 1 of the 7 GiB in a 32-bit process).
+  hostsim::gpu_present(total, total - GIB);
+  update();
+  EXPECT_EQ(*used, cap - GIB);
+  if (narrow) {
+    const int end = bar_end(3071, 4095);
+    EXPECT_EQ(bar_pixel(end - 1), MAGENTA);
+    EXPECT_NE(bar_pixel(end + 8), MAGENTA);
+  }
+  hostsim::gpu_present(total, total - capped_free);
+  update();
+  EXPECT_EQ(*used, 0u);
+  EXPECT_NE(bar_pixel(0), MAGENTA);
 }
 
 }  // namespace

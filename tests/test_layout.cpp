@@ -37,7 +37,7 @@ class Layout_Test : public Module_Test {
 };
 
 TEST_F(Layout_Test, WorkedExampleWithGpu) {
-  init(2 * GIB, 24 * GIB);
+  init(2 * GIB, 3 * GIB);
   Flag_Trace = 4;
   int width = 0;
   EXPECT_EQ(module.Ctrl_Register(&width), 114);
@@ -63,7 +63,7 @@ TEST_F(Layout_Test, WorkedExampleWithGpu) {
     int weight, scale;
   } widgets[] = {
       {TITLE, {1, 1, 430, 112}, 0x42, "------- Memory Manager -------", 1, 170, 170, 120, SANS, 700, 12},
-      {GPU, {5, 5, 422, 16}, 0x40, "GPU   (25769803776)", 2, -1, -1, -1, MONO, 400, 8},
+      {GPU, {5, 5, 422, 16}, 0x40, "GPU   (3221225472)", 2, -1, -1, -1, MONO, 400, 8},
       {BAR, {5, 25, 422, 16}, 0x40, nullptr, 2, -1, -1, -1, nullptr, 0, 0},
       {IMAGE_BOX, {5, 45, 140, 48}, 2, "Image", 1, 100, 100, 250, MONO, 400, 10},
       {IMAGE_LABEL, {5, 49, 140, 44}, 0x1100, "", -1, -1, -1, -1, MONO, 400, 10},

@@ -1,8 +1,9 @@
-// The module's life cycle as a host sees it: its names and exports, the trace gates, what
-// Init finds of the machine and a GPU, and the budget it fixes, as the purge shows it.
-#include <cstdio>
+// The module's life cycle as a host sees it: its names, the trace gates, what Init finds
+// of the machine (this process's own address space too) and a GPU, and the budget it
+// fixes, as the purge shows it.
+#include <algorithm>
 #include <cstring>
-#include <set>
+#include <limits>
 #include <utility>
 
 #include "module_fixture.h"
@@ -36,7 +37,8 @@ class Lifecycle_Test : public Module_Test {
 };
 
 // The session `names` checks the names' texts; here, that each comes back at one address.
-TEST_F(Lifecycle_Test, NamesAreConstantTextsAndTheLibraryExportsNothingElse) {
+// (The ctest test module.exports checks that the library exports these names and no other.)
+TEST_F(Lifecycle_Test, NamesAreConstantTextsAtOneAddress) {
   Flag_Trace = 8;  // none of them traces, whatever the level
   const char* const name = module.Register(0);
   const char* const sort = module.Sort();
@@ -55,19 +57,6 @@ TEST_F(Lifecycle_Test, NamesAreConstantTextsAndTheLibraryExportsNothingElse) {
   EXPECT_TRUE(hostsim::events().empty());
   ASSERT_NE(module.NvOptimusEnablementCuda, nullptr);
   EXPECT_EQ(*module.NvOptimusEnablementCuda, 1u);
-
-  const std::string command_line = std::string("nm -D --defined-only --format=posix '") + KESTRUM_MODULE_PATH + "'";
-  std::FILE* pipe = popen(command_line.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::set<std::string> exported;
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe)) exported.insert(std::string(line).substr(0, std::strcspn(line, " ")));
-  ASSERT_EQ(pclose(pipe), 0) << command_line;
-  EXPECT_EQ(exported, (std::set<std::string>{
-      "Init", "Exit", "Register", "Sort", "Version", "Ctrl_Register", "Ctrl_Create", "Ctrl_Resize", "Ctrl_Open",
-      "Ctrl_Close", "Ctrl_Show", "Ctrl_Hide", "Ctrl_Draw", "Ctrl_Query", "Ctrl_Click", "Ctrl_Motion", "Ctrl_Leave",
-      "Ctrl_Help", "Ctrl_Scroll", "Script_Register", "Script_Parse", "Update_Register", "Update_A",
-      "Variable_Register", "Variable_Get", "NvOptimusEnablementCuda"}));
 }
 
 // Codes 4, 6 and 11 are written at every level; 14 from level 4, 16 from 6, 18 from 8.
@@ -95,45 +84,75 @@ TEST_F(Lifecycle_Test, TraceLevelGatesTheTraceCodesOnly) {
 
 // Init logs the figures rounded down to whole MiB, the RAM line the physical memory even
 // when the address space is smaller, and records the GPU total (logging nothing of it).
+// A figure that the process's SIZE_T or size_t cannot carry reads as its largest value:
+// 4 GiB - 1 in a 32-bit process.
 TEST_F(Lifecycle_Test, InitLogsWholeMiBAndRecordsTheGpuTotal) {
+  const bool narrow = sizeof(SIZE_T) == 4;
   const struct {
     uint64_t physical, available;
     const char *logged_available, *logged_ram;
-  } machines[] = {{8 * GIB, 3 * GIB, "3221225472", "8589934592"},
-                  {8 * GIB + MIB - 1, 3 * GIB + MIB - 1, "3221225472", "8589934592"},
+  } machines[] = {{3 * GIB, 2 * GIB, "2147483648", "3221225472"},
+                  {3 * GIB + MIB - 1, 2 * GIB + MIB - 1, "2147483648", "3221225472"},
                   {MIB - 1, 5 * MIB + 1, "5242880", "0"},
-                  {64 * GIB, 2 * GIB, "2147483648", "68719476736"}};
+                  {64 * GIB, 2 * GIB, "2147483648", narrow ? "4293918720" : "68719476736"}};
   for (const auto& m : machines) {
     hostsim::set_machine(m.physical, m.available);
     EXPECT_EQ(init_log(), logged(m.logged_available, m.logged_ram));
   }
   EXPECT_EQ(hostsim::last_memory_status_length(), sizeof(MEMORYSTATUS));
 
-  hostsim::use_real_machine();
-  const Strings real = init_log();
-  ASSERT_EQ(real.size(), 3u);
-  const uint64_t available = std::stoull(real[1].substr(std::strlen("Memory Manager (32 bit) -> ")));
-  EXPECT_EQ(real, logged(std::to_string(available), std::to_string(hostsim::real_physical_memory() & ~(MIB - 1))));
-  EXPECT_GT(available, 0u);
-  EXPECT_EQ(available % MIB, 0u);
-
   // Each Init goes by the runtime as it then is; without a usable one it finds no GPU.
+  const uint64_t huge = std::min<uint64_t>(uint64_t{1} << 40, std::numeric_limits<size_t>::max());  // as read
   const std::pair<void (*)(), uint64_t> gpus[] = {
-      {[] { hostsim::gpu_present(24 * GIB, 5 * GIB); }, 24 * GIB},
+      {[] { hostsim::gpu_present(3 * GIB, GIB); }, 3 * GIB},
       {hostsim::gpu_none, 0},
       {hostsim::gpu_broken, 0},  // the version call fails
-      {[] { hostsim::gpu_present(uint64_t{1} << 40, 0); }, uint64_t{1} << 40},
+      {[] { hostsim::gpu_present(uint64_t{1} << 40, 0); }, huge},
       {hostsim::gpu_noinfo, 0},  // the version call works, the memory information fails
       {hostsim::reset, 0}};      // the machine's own runtime, or none: Init works either way
   for (const auto& gpu : gpus) {
     gpu.first();
     hostsim::set_exact_bytes(true);
-    hostsim::set_machine(8 * GIB, 3 * GIB);
-    EXPECT_EQ(init_log(), logged("3221225472", "8589934592"));
+    hostsim::set_machine(3 * GIB, 2 * GIB);
+    EXPECT_EQ(init_log(), logged("2147483648", "3221225472"));
     const uint64_t total = variable("$MEMORY_CUDA_AVAILABLE");
     EXPECT_TRUE(gpu.first == hostsim::reset || total == gpu.second) << total;
     EXPECT_EQ(variable("$MEMORY_CUDA_USAGE"), 0u);  // Init asks for the total only
   }
+}
+
+// Nothing set by the test: Init finds this process's own free address space (below
+// 4 GiB in a 32-bit process) and the machine's RAM as far as a SIZE_T carries it, and
+// the budget is the smaller of the two: the panel says so, and a purge starts there.
+TEST_F(Lifecycle_Test, RealFreeAddressSpaceBoundsTheBudget) {
+  hostsim::use_real_machine();
+  const uint64_t free_before = hostsim::real_available_address_space();
+  const Strings log = init_log();
+  const uint64_t free_after = hostsim::real_available_address_space();
+  ASSERT_EQ(log.size(), 3u);
+  const uint64_t available = std::stoull(log[1].substr(std::strlen("Memory Manager (32 bit) -> ")));
+  const uint64_t physical = std::min<uint64_t>(hostsim::real_physical_memory(), std::numeric_limits<SIZE_T>::max());
+  const uint64_t ram = physical & ~(MIB - 1);
+  EXPECT_EQ(log, logged(std::to_string(available), std::to_string(ram)));
+  EXPECT_EQ(available % MIB, 0u);
+  EXPECT_GE(available, std::min(free_before, free_after) & ~(MIB - 1));
+  EXPECT_LE(available, std::max(free_before, free_after));
+  EXPECT_GT(available, 0u);
+  if (sizeof(void*) == 4) {
+    EXPECT_LT(available, 4 * GIB);
+  }
+
+  const uint64_t budget = std::min(ram, available);
+  hostsim::register_tool(module.Update_Register(), module.Update_A);
+  int width = 0;
+  const int height = module.Ctrl_Register(&width);
+  window = hostsim::create_window(width, height);
+  ASSERT_EQ(module.Ctrl_Create(window, width, height), 1);
+  EXPECT_EQ(texts(4), Strings{"We can access \x01" + std::to_string(budget) + "\x02 of RAM memory"});
+  hostsim::add_node("/", budget - 2 * DEFAULT_SHARE - 1);  // a figure, no memory behind it
+  EXPECT_FALSE(update_purges());
+  hostsim::add_node("/", budget - 2 * DEFAULT_SHARE);
+  EXPECT_TRUE(update_purges());
 }
 
 // Memory_RAM = 1 GiB, the smaller of the two figures: the purge starts at 1 GiB - 102,400,
