@@ -4,12 +4,8 @@
 # names a host looks up, and nothing else.
 #   check_exports.sh MODULE BITS
 set -u
-if [[ $# -ne 2 ]]; then
-  echo "usage: $0 MODULE BITS" >&2
-  exit 2
-fi
-module=$1
-bits=$2
+module=${1:?usage: check_exports.sh MODULE BITS}
+bits=${2:?usage: check_exports.sh MODULE BITS}
 
 failed=0
 class=$(readelf -h "$module" | awk '$1 == "Class:" {print $2}')
