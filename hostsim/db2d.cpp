@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "hostsim/events.h"
+#include "hostsim/printable.h"
 #include "hostsim/real_memory.h"
 #include "hostsim/reset.h"
 #include "hostsim/variables.h"
@@ -29,10 +30,33 @@ struct Node : Orvan_2D {
   const char* holder = nullptr;  // who holds the lock; null when free
   std::vector<std::pair<unsigned short, std::string>> drops;  // level, path dropped then
 
+  Node() = default;
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
+  // Takes the subtree apart level by level: a destructor calling its children's
+  // destructors would take a frame of stack for every level of a deep tree.
+  ~Node() {
+    std::vector<std::unique_ptr<Node>> pending = std::move(children);
+    while (!pending.empty()) {
+      std::unique_ptr<Node> node = std::move(pending.back());
+      pending.pop_back();
+      for (std::unique_ptr<Node>& child : node->children) pending.push_back(std::move(child));
+      node->children.clear();
+    }
+  }
+
+  // Built in one pass, the names copied once each: a path is as long as the node is deep.
   std::string path() const {
     if (!parent) return "/";
-    const std::string above = parent->path();
-    return (above == "/" ? "" : above) + "/" + name;
+    size_t length = 0;
+    for (const Node* node = this; node->parent; node = node->parent) length += 1 + node->name.size();
+    std::string out(length, '/');
+    for (const Node* node = this; node->parent; node = node->parent) {
+      length -= node->name.size();
+      node->name.copy(&out[length], node->name.size());
+      --length;  // the slash before the name
+    }
+    return out;
   }
 };
 
@@ -65,42 +89,65 @@ Node& root() {
   return *g_root;
 }
 
-// The names along a path; "/" has none.
-std::vector<std::string> split_path(const std::string& path) {
-  if (path.empty() || path[0] != '/') throw std::invalid_argument("a path begins with /: " + path);
-  std::vector<std::string> names;
-  if (path == "/") return names;
-  size_t at = 1;
-  while (true) {
-    const size_t slash = path.find('/', at);
-    const std::string name = path.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
-    if (name.empty()) throw std::invalid_argument("empty node name in " + path);
-    names.push_back(name);
-    if (slash == std::string::npos) break;
-    at = slash + 1;
-  }
-  return names;
+// The last node added and its path. A tree is built parent before child and sibling
+// after sibling, so the next node's parent is mostly this node or its parent, found by
+// comparing the path's bytes instead of looking up each name along it: adding a node
+// then costs the same at any depth, besides reading its path once.
+Node* g_last_added = nullptr;
+std::string g_last_added_path;
+
+void check_begins_with_slash(std::string_view path) {
+  if (path.empty() || path[0] != '/')
+    throw std::invalid_argument("a path begins with /: " + printable(path));
 }
 
-Node* child_named(Node& node, const std::string& name) {
+void check_path(std::string_view path) {
+  check_begins_with_slash(path);
+  if (path.size() > 1 && (path.find("//") != std::string_view::npos || path.back() == '/'))
+    throw std::invalid_argument("empty node name in " + printable(path));
+}
+
+Node* child_named(Node& node, std::string_view name) {
   const auto found = node.by_name.find(name);
   return found != node.by_name.end() ? found->second : nullptr;
 }
 
-// The node at `path`, or null when some node along it does not exist.
-Node* find(const std::string& path) {
-  Node* node = &root();
-  for (const std::string& name : split_path(path)) {
+// The node at `names` ("a/b", empty for `node` itself) below `node`, or null when some
+// node along them does not exist; `path` names the whole path in errors.
+Node* descend(Node* node, std::string_view names, std::string_view path) {
+  while (node && !names.empty()) {
+    const size_t slash = names.find('/');
+    const std::string_view name = names.substr(0, slash);
+    if (name.empty() || (slash != std::string_view::npos && slash + 1 == names.size()))
+      throw std::invalid_argument("empty node name in " + printable(path));
     node = child_named(*node, name);
-    if (!node) return nullptr;
+    names = slash == std::string_view::npos ? std::string_view() : names.substr(slash + 1);
   }
   return node;
 }
 
+// The node at `path`, or null when some node along it does not exist.
+Node* find(std::string_view path) {
+  check_begins_with_slash(path);
+  return descend(&root(), path.substr(1), path);
+}
+
 Node& existing(const std::string& path) {
   Node* node = find(path);
-  if (!node) throw std::invalid_argument("no node " + path);
+  if (!node) throw std::invalid_argument("no node " + printable(path));
   return *node;
+}
+
+// The node at `parent_path` ("/" or "/a/b"), the last node added or its parent when
+// the bytes say so.
+Node* parent_at(std::string_view parent_path, std::string_view path) {
+  if (g_last_added) {
+    if (parent_path == g_last_added_path) return g_last_added;
+    const std::string_view last(g_last_added_path);
+    const size_t slash = last.rfind('/');
+    if (g_last_added->parent && parent_path == last.substr(0, slash == 0 ? 1 : slash)) return g_last_added->parent;
+  }
+  return descend(&root(), parent_path.substr(1), path);
 }
 
 File_Record& file_record(uint32_t file) {
@@ -115,7 +162,7 @@ File_Record& file_record(uint32_t file) {
 }
 
 void record_lock(const char* call, const Node& node, const char* owner) {
-  if (recording()) record_call(std::string(call) + " " + node.path() + " " + owner);
+  if (recording_calls()) record_call(std::string(call) + " " + node.path() + " " + owner);
 }
 
 void node_fault(const std::string& what) { g_node_faults.push_back(what); }
@@ -137,6 +184,7 @@ const Reset_Registration g_reset{[] {
   g_file_pt = nullptr;
   g_node_faults.clear();
   g_locks_held = 0;
+  g_last_added = nullptr;
   define_tables();
 }};
 
@@ -149,16 +197,14 @@ void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_R
     if (release.bytes > bytes - releasable) throw std::invalid_argument("releases exceed the node's bytes");
     releasable += release.bytes;
   }
-  std::vector<std::string> names = split_path(path);
+  check_begins_with_slash(path);
   Node* node = &root();
-  if (!names.empty()) {
-    const std::string name = names.back();
-    names.pop_back();
-    for (const std::string& above : names) {
-      node = child_named(*node, above);
-      if (!node) throw std::invalid_argument("no parent node for " + path);
-    }
-    Node* parent = node;
+  if (path.size() > 1) {
+    const size_t slash = path.rfind('/');
+    const std::string_view name = std::string_view(path).substr(slash + 1);
+    if (name.empty()) throw std::invalid_argument("empty node name in " + printable(path));
+    Node* parent = parent_at(std::string_view(path).substr(0, slash == 0 ? 1 : slash), path);
+    if (!parent) throw std::invalid_argument("no parent node for " + printable(path));
     node = child_named(*parent, name);
     if (!node) {
       parent->children.push_back(std::make_unique<Node>());
@@ -179,11 +225,14 @@ void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_R
   node->releases = releases;
   node->release_memory = std::move(release_memory);
   node->rest_memory = std::move(rest_memory);
+  g_last_added = node;
+  g_last_added_path = path;
 }
 
 void drop_node(const std::string& path) {
   Node& node = existing(path);
   if (!node.parent) throw std::invalid_argument("the root cannot be dropped");
+  g_last_added = nullptr;  // it may lie in the subtree
   Node& parent = *node.parent;
   parent.by_name.erase(node.name);
   auto& siblings = parent.children;
@@ -203,9 +252,9 @@ Orvan_2D* node_at(const std::string& path) { return &existing(path); }
 
 void drop_on_cleanup(const std::string& path, unsigned short level, const std::string& target) {
   Node& node = existing(path);
-  split_path(target);
+  check_path(target);
   if (target == "/" || path == target || path.compare(0, target.size() + 1, target + "/") == 0)
-    throw std::invalid_argument(target + " is " + path + " or above it");
+    throw std::invalid_argument(printable(target) + " is " + printable(path) + " or above it");
   node.drops.emplace_back(level, target);
 }
 
@@ -253,7 +302,7 @@ uint64_t Orvan_2D::User_Cleanup(unsigned short level) {
     release.bytes = 0;
     if (i < node.release_memory.size()) node.release_memory[i] = hostsim::Real_Memory();
   }
-  if (hostsim::recording()) {
+  if (hostsim::recording_calls()) {
     hostsim::record_call("User_Cleanup " + node.path() + " " + std::to_string(level) + " " +
                          std::to_string(released));
   }

@@ -10,6 +10,7 @@ namespace hostsim {
 namespace {
 std::vector<Event> g_events;
 bool g_recording = true;
+bool g_recording_calls = true;
 Sink g_sink;
 
 void keep(Event event) {
@@ -21,12 +22,15 @@ void keep(Event event) {
 const Reset_Registration g_reset{[] {
   g_events.clear();
   g_recording = true;
+  g_recording_calls = true;
 }};
 }  // namespace
 
 void record_message(int code, std::string text) { keep(Event{Event::MESSAGE, code, std::move(text)}); }
 
-void record_call(std::string line) { keep(Event{Event::CALL, 0, std::move(line)}); }
+void record_call(std::string line) {
+  if (g_recording_calls) keep(Event{Event::CALL, 0, std::move(line)});
+}
 
 const std::vector<Event>& events() { return g_events; }
 
@@ -56,7 +60,11 @@ std::vector<Event> messages() {
 void clear_events() { g_events.clear(); }
 
 void set_recording(bool on) { g_recording = on; }
+void record_note(std::string text) { keep(Event{Event::NOTE, 0, std::move(text)}); }
+
 bool recording() { return g_recording; }
+void set_call_recording(bool on) { g_recording_calls = on; }
+bool recording_calls() { return g_recording && g_recording_calls; }
 
 void set_sink(Sink sink) { g_sink = std::move(sink); }
 

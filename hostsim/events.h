@@ -11,15 +11,17 @@
 namespace hostsim {
 
 struct Event {
-  enum Kind { MESSAGE, CALL } kind;
+  enum Kind { MESSAGE, CALL, NOTE } kind;
   int code;          // MESSAGE: the message code
   std::string text;  // MESSAGE: the formatted text, bytes as written;
-                     // CALL: "NAME ARGS..." as the console prints it after "call "
+                     // CALL: "NAME ARGS..." as the console prints it after "call ";
+                     // NOTE: what the host itself has to say (a bound it reached)
 };
 
-// Records a message / a host call and hands it to the sink, if any.
+// Records a message / a host call / a note of the host's and hands it to the sink, if any.
 void record_message(int code, std::string text);
 void record_call(std::string line);
+void record_note(std::string text);
 
 const std::vector<Event>& events();
 std::vector<std::string> calls();            // the CALL texts, in order
@@ -30,6 +32,10 @@ void clear_events();
 // With recording off (benchmarks, fuzzing), nothing is kept and no sink is called.
 void set_recording(bool on);
 bool recording();
+// With call recording off, host calls are not recorded while messages still are: the
+// record of a call on a deep tree's node spells out the node's whole path. On at start.
+void set_call_recording(bool on);
+bool recording_calls();  // recording() and call recording on
 
 using Sink = std::function<void(const Event&)>;
 void set_sink(Sink sink);
