@@ -30,16 +30,12 @@ Handler plain(kestrum::Ctrl_Plain_Fn hostsim::Module::*entry, const char* name) 
 }
 
 int16_t position(const std::string& word) {
-  const int64_t value = parse_int(word);
-  if (value < INT16_MIN || value > INT16_MAX) throw Action_Error("position out of 16-bit range: " + word);
-  return static_cast<int16_t>(value);
+  return static_cast<int16_t>(parse_int(word, INT16_MIN, INT16_MAX, "position"));
 }
 
 // A 32-bit word, written signed or as its unsigned bits (0xFFFFFFFF reads as -1).
-int word32(const std::string& word) {
-  const int64_t value = parse_int(word);
-  if (value < INT32_MIN || value > static_cast<int64_t>(UINT32_MAX))
-    throw Action_Error("word out of 32-bit range: " + word);
+int word32(const std::string& word, const char* what) {
+  const int64_t value = parse_int(word, INT32_MIN, UINT32_MAX, what);
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
 }
 
@@ -50,7 +46,7 @@ Handler pointer(kestrum::Ctrl_Pointer_Fn hostsim::Module::*entry, const char* na
     expect_args(words, 2, 3, usage);
     const int16_t x = position(words[1]);
     const int16_t y = position(words[2]);
-    const int word = words.size() > 3 ? word32(words[3]) : LEFT_BUTTON;
+    const int word = words.size() > 3 ? word32(words[3], "word") : LEFT_BUTTON;
     hostsim::set_pointer(session.panel_window, x, y);
     returned(session, name, (session.module.*entry)(nullptr, word, x, y));
   };
@@ -58,12 +54,12 @@ Handler pointer(kestrum::Ctrl_Pointer_Fn hostsim::Module::*entry, const char* na
 
 void scroll(Session& session, const Words& words) {
   expect_args(words, 1, 1, "scroll N");
-  returned(session, "Ctrl_Scroll", session.module.Ctrl_Scroll(nullptr, word32(words[1])));
+  returned(session, "Ctrl_Scroll", session.module.Ctrl_Scroll(nullptr, word32(words[1], "scroll value")));
 }
 
 void update(Session& session, const Words& words) {
   expect_args(words, 1, 1, "update WORD");
-  returned(session, "Update_A", session.module.Update_A(parse_unsigned(words[1])));
+  returned(session, "Update_A", session.module.Update_A(parse_word(words[1], "update word")));
 }
 
 }  // namespace

@@ -42,26 +42,30 @@ void names(Session& session, const Words& words) {
   session.entry_returned();
 }
 
+// The host hands the module no update before its Init has run: the words sent before
+// (by a script line, say) were held, and are delivered now.
 void init(Session& session, const Words& words) {
   expect_args(words, 0, 0, "init");
+  if (session.initialised) throw Action_Error("the module is initialised already: \"init\" comes once");
   session.ret("Init", std::to_string(session.module.Init()));
   session.initialised = true;
+  hostsim::hold_updates(false);
   session.entry_returned();
 }
 
+// After Exit the host lets go of the tool: no update reaches it any more.
 void exit_module(Session& session, const Words& words) {
   expect_args(words, 0, 0, "exit");
   session.ret("Exit", std::to_string(session.module.Exit()));
+  session.exited = true;
   session.entry_returned();
+  hostsim::unregister_tools();
 }
 
 void trace(Session&, const Words& words) {
   expect_args(words, 1, 1, "trace N");
-  const int64_t level = parse_int(words[1]);
-  if (level < std::numeric_limits<signed char>::min() ||
-      level > std::numeric_limits<signed char>::max())
-    throw Action_Error("trace level out of range -128..127: " + words[1]);
-  Flag_Trace = static_cast<signed char>(level);
+  Flag_Trace = static_cast<signed char>(parse_int(words[1], std::numeric_limits<signed char>::min(),
+                                                  std::numeric_limits<signed char>::max(), "trace level"));
 }
 
 // machine PHYS AVAIL | machine PHYS real | machine real: "real" keeps the process's own
@@ -72,9 +76,9 @@ void machine(Session&, const Words& words) {
     if (words[1] != "real") throw Action_Error("usage: machine PHYS AVAIL | machine PHYS real | machine real");
     hostsim::use_real_machine();
   } else if (words[2] == "real") {
-    hostsim::set_physical_memory(parse_bytes(words[1]));
+    hostsim::set_physical_memory(parse_bytes(words[1], "physical memory"));
   } else {
-    hostsim::set_machine(parse_bytes(words[1]), parse_bytes(words[2]));
+    hostsim::set_machine(parse_bytes(words[1], "physical memory"), parse_bytes(words[2], "address space"));
   }
 }
 
@@ -84,7 +88,7 @@ void machine(Session&, const Words& words) {
 // later takes none of the SIZE.
 void limit(Session&, const Words& words) {
   expect_args(words, 1, 1, "limit SIZE");
-  const uint64_t size = parse_bytes(words[1]);
+  const uint64_t size = parse_bytes(words[1], "address-space limit");
   hostsim::load_fonts();
   try {
     hostsim::limit_address_space(size);
@@ -103,8 +107,8 @@ void gpu(Session&, const Words& words) {
   } else if (words.size() == 2 && what == "noinfo") {
     hostsim::gpu_noinfo();
   } else {
-    const uint64_t total = parse_bytes(what);
-    hostsim::gpu_present(total, words.size() == 3 ? parse_bytes(words[2]) : 0);
+    const uint64_t total = parse_bytes(what, "GPU memory");
+    hostsim::gpu_present(total, words.size() == 3 ? parse_bytes(words[2], "GPU memory in use") : 0);
   }
 }
 
@@ -121,7 +125,7 @@ void delivery(Session&, const Words& words) {
 void log(Session& session, const Words& words) {
   expect_args(words, 1, 1, "log calls|quiet");
   if (words[1] != "calls" && words[1] != "quiet") throw Action_Error("usage: log calls|quiet");
-  session.log_calls = words[1] == "calls";
+  session.set_log_calls(words[1] == "calls");
 }
 
 void expect_variable_name(const std::string& name) {
@@ -136,13 +140,12 @@ void set(Session&, const Words& words) {
   for (size_t i = 3; i < words.size(); ++i) value += " " + words[i];
   int64_t number = 0;
   try {
-    number = parse_int(value);
-  } catch (const Action_Error&) {
+    number = parse_int(value, std::numeric_limits<intptr_t>::min(), std::numeric_limits<intptr_t>::max(),
+                       "host variable value");
+  } catch (const Not_A_Number&) {
     hostsim::set_text_variable(words[1], value);
     return;
   }
-  if (number < std::numeric_limits<intptr_t>::min() || number > std::numeric_limits<intptr_t>::max())
-    throw Action_Error("value out of range for a host variable: " + value);
   hostsim::set_variable(words[1], static_cast<intptr_t>(number));
 }
 
@@ -155,7 +158,7 @@ void unset(Session&, const Words& words) {
 }  // namespace
 
 void add_lifecycle_actions(Action_Table& table) {
-  table.add("names", names, MODULE);
+  table.add("names", names, MODULE | ANY_TIME);
   table.add("init", init, MODULE);
   table.add("exit", exit_module, MODULE);
   table.add("trace", trace);

@@ -27,9 +27,7 @@ void register_panel(Session& session) {
 }
 
 int parse_size(const std::string& word, const char* what) {
-  const int64_t value = parse_int(word);
-  if (value < 0 || value > 32767) throw Action_Error(std::string(what) + " out of range: " + word);
-  return static_cast<int>(value);
+  return static_cast<int>(parse_int(word, 0, 32767, what));
 }
 
 HWND require_window(const Session& session) {

@@ -10,11 +10,11 @@ namespace console {
 
 namespace {
 
-// echo TEXT...: the words as they are, joined by one blank.
+// echo TEXT...: the words joined by one blank, control bytes shown as \xNN.
 void echo(Session& session, const Words& words) {
   std::string line;
   for (size_t i = 1; i < words.size(); ++i) line += (i > 1 ? " " : "") + words[i];
-  session.print(line);
+  session.print(hostsim::printable(line));
 }
 
 std::string byte_text(uint64_t bytes) {

@@ -13,13 +13,20 @@
 
 #include "hostsim/events.h"
 #include "hostsim/module.h"
+#include "hostsim/printable.h"
 
 namespace console {
 
 using Words = std::vector<std::string>;
 
+// The reason is kept as it will be shown: control bytes, bytes from 0x7F up and NUL
+// bytes as \xNN, so that a word of the user's is shown whole and cannot act on a terminal.
 struct Action_Error : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit Action_Error(const std::string& why) : std::runtime_error(hostsim::printable(why)) {}
+};
+// What does not read as a number at all (as against a number out of its field's range).
+struct Not_A_Number : Action_Error {
+  using Action_Error::Action_Error;
 };
 
 struct Session {
@@ -28,6 +35,7 @@ struct Session {
   std::string png_dir;          // where relative snapshot paths go (--png-dir; empty: here)
   HWND panel_window = nullptr;  // made by "panel create"; null before
   bool initialised = false;     // "init" has run
+  bool exited = false;          // "exit" has run: only the constant answers may follow
   bool log_calls = false;       // also print the host calls ("log calls", --log calls)
   bool bold_marks = false;      // marked spans in bold: standard output is a terminal
 
@@ -47,18 +55,23 @@ struct Session {
   // Prints one event of the host model's record as it happens: "msg CODE TEXT", or
   // "call TEXT" while call logging is on; counts the purges that messages report.
   void on_event(const hostsim::Event& event);
+  // Starts or stops printing host calls; the host model records them only meanwhile.
+  void set_log_calls(bool on);
   // A snapshot path: relative ones lie in png_dir.
   std::string picture_path(const std::string& path) const;
 };
 
 // What an action needs before it may run. An action that calls the module is skipped
 // without one (--no-module), and so is one that needs the panel's window.
+// Every action that calls the module is refused after "exit", unless it only asks for
+// constant answers (ANY_TIME), as a host may at any time.
 enum Needs : unsigned {
   NOTHING = 0,
   MODULE = 1,        // calls an entry point
   INITIALISED = 2,   // comes after "init", as the module's calling order wants
   PANEL_WINDOW = 4,  // needs the window that "panel create" made
   BEFORE_INIT = 8,   // only makes sense before "init"
+  ANY_TIME = 16,     // with MODULE: also after "exit"
 };
 
 using Handler = std::function<void(Session&, const Words&)>;
@@ -78,10 +91,15 @@ class Action_Table {
   std::map<std::string, Action> actions_;
 };
 
-// Word parsing; each throws Action_Error with a short reason.
-int64_t parse_int(const std::string& word);          // decimal, or hex with 0x; sign allowed
-uint64_t parse_unsigned(const std::string& word);    // decimal, or hex with 0x
-uint64_t parse_bytes(const std::string& word);       // a number, optionally K, M or G
+// Word parsing. Numbers are decimal, or hexadecimal after 0x, with an optional sign;
+// byte counts may end in K, M or G. What does not read as a number throws Not_A_Number
+// ("not a number: WORD"); a number outside its field throws Action_Error naming the field
+// and the range it takes ("WHAT out of range LEAST..MOST: WORD").
+int64_t parse_int(const std::string& word, int64_t least, int64_t most, const char* what);
+uint64_t parse_word(const std::string& word, const char* what);  // any 64-bit word, unsigned
+uint64_t parse_bytes(const std::string& word, const char* what = "byte count",
+                     uint64_t most = UINT64_MAX);
+int64_t parse_signed_bytes(const std::string& word, int64_t least, int64_t most, const char* what);
 // Throws unless words.size() - 1 lies in [least, most]; `usage` goes into the reason.
 void expect_args(const Words& words, size_t least, size_t most, const char* usage);
 

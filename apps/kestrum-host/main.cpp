@@ -3,15 +3,15 @@
 #include <editline/readline.h>  // libedit, readline-compatible: history, editing, completion
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
 #include <sstream>
 
 #include "apps/kestrum-host/console.h"
 #include "hostsim/machine.h"
+#include "hostsim/printable.h"
 #include "hostsim/real_memory.h"
 #include "hostsim/reset.h"
 #include "hostsim/updates.h"
@@ -88,12 +88,20 @@ console::Words split(const std::string& line) {
   return words;
 }
 
+// "kestrum-host: cannot read SOURCE: REASON" on standard error; the status to exit with.
+int cannot_read(const std::string& source, int reason) {
+  std::fprintf(stderr, "kestrum-host: cannot read %s: %s\n", hostsim::printable(source).c_str(),
+               std::strerror(reason));
+  return EXIT_WRONG_ACTION;
+}
+
 class Runner {
  public:
   Runner(console::Session& session, const console::Action_Table& table, std::string command)
       : session_(session), table_(table), script_prefix_(std::move(command) + ":") {}
 
-  // Runs one line; false when it was wrong (reported on standard error).
+  // Runs one line; false when it was wrong (reported on standard error, its bytes shown
+  // as the output shows them).
   bool run(const std::string& line, unsigned number) {
     const console::Words words = split(line);
     if (words.empty()) return true;
@@ -104,17 +112,29 @@ class Runner {
     } catch (const std::exception& error) {
       hostsim::clear_events();
       std::fflush(stdout);
-      std::fprintf(stderr, "error: %u: %s\n", number, error.what());
+      std::fprintf(stderr, "error: %u: %s\n", number, hostsim::printable(error.what()).c_str());
       return false;
     }
   }
 
-  // A session file or piped input: stops at the first wrong line.
-  int run_stream(std::istream& in) {
+  // A session file, piped input or the demo: stops at the first wrong line. Lines are
+  // read whole, NUL bytes included; a read that fails (a folder, an I/O error) is
+  // reported with `source` and the reason.
+  int run_lines(std::FILE* in, const std::string& source) {
+    char* buffer = nullptr;
+    size_t capacity = 0;
     unsigned number = 0;
-    for (std::string line; std::getline(in, line);)
-      if (!run(line, ++number)) return EXIT_WRONG_ACTION;
-    return EXIT_SUCCESS;
+    int status = EXIT_SUCCESS;
+    ssize_t length = 0;
+    while (status == EXIT_SUCCESS && (length = getline(&buffer, &capacity, in)) >= 0) {
+      std::string line(buffer, static_cast<size_t>(length));
+      if (!line.empty() && line.back() == '\n') line.pop_back();
+      if (!run(line, ++number)) status = EXIT_WRONG_ACTION;
+    }
+    const int reason = errno;
+    if (status == EXIT_SUCCESS && std::ferror(in)) status = cannot_read(source, reason);
+    std::free(buffer);
+    return status;
   }
 
   // At a terminal: line editing, history and completion of action words; wrong lines
@@ -140,6 +160,7 @@ class Runner {
     const bool script_line = first.size() > 1 && first.back() == ':';
     if (!session_.module_loaded && script_line) return;  // no tool took that command word
     if (script_line && first == script_prefix_) {
+      if (session_.exited) throw_exited();
       at_work([&] { console::run_script_line(session_, console::Words(words.begin() + 1, words.end())); });
       return;
     }
@@ -147,6 +168,7 @@ class Runner {
     if (!action) throw console::Action_Error("unknown action " + first);
     const unsigned needs = action->needs;
     if (!session_.module_loaded && (needs & (console::MODULE | console::PANEL_WINDOW))) return;
+    if ((needs & console::MODULE) && !(needs & console::ANY_TIME) && session_.exited) throw_exited();
     if ((needs & console::INITIALISED) && !session_.initialised)
       throw console::Action_Error("the module is not initialised yet: use \"init\" first");
     if ((needs & console::PANEL_WINDOW) && !session_.panel_window)
@@ -157,6 +179,10 @@ class Runner {
       at_work([&] { action->handler(session_, words); });
     else
       action->handler(session_, words);
+  }
+
+  [[noreturn]] static void throw_exited() {
+    throw console::Action_Error("the module has exited: after \"exit\" only \"names\" may call it");
   }
 
   // Runs a call into the module and counts the real memory the host gave back meanwhile.
@@ -222,11 +248,15 @@ int run(const Options& options) {
   console::Session session(module);
   session.module_loaded = !options.no_module;
   session.png_dir = options.png_dir;
-  session.log_calls = options.log_calls;
+  session.set_log_calls(options.log_calls);
   session.bold_marks = isatty(STDOUT_FILENO) != 0;
   hostsim::set_sink([&session](const hostsim::Event& event) { session.on_event(event); });
-  // As a host does when it loads a tool: note which updates it wants.
-  if (session.module_loaded) hostsim::register_tool(module.Update_Register(), module.Update_A);
+  // As a host does when it loads a tool: note which updates it wants, and hold them
+  // until the tool's Init has run.
+  if (session.module_loaded) {
+    hostsim::register_tool(module.Update_Register(), module.Update_A);
+    hostsim::hold_updates(true);
+  }
 
   console::Action_Table table;
   console::add_lifecycle_actions(table);
@@ -240,18 +270,17 @@ int run(const Options& options) {
 
   int status = EXIT_SUCCESS;
   if (options.session.empty()) {
-    std::istringstream in(console::demo_session());
-    status = runner.run_stream(in);
+    const char* demo = console::demo_session();
+    std::FILE* in = fmemopen(const_cast<char*>(demo), std::strlen(demo), "r");
+    status = in ? runner.run_lines(in, "the built-in demo") : cannot_read("the built-in demo", errno);
+    if (in) std::fclose(in);
   } else if (options.session == "-") {
-    status = isatty(STDIN_FILENO) ? runner.run_interactive() : runner.run_stream(std::cin);
+    status = isatty(STDIN_FILENO) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
+  } else if (std::FILE* in = std::fopen(options.session.c_str(), "r")) {
+    status = runner.run_lines(in, options.session);
+    std::fclose(in);
   } else {
-    std::ifstream in(options.session);
-    if (!in) {
-      std::fprintf(stderr, "kestrum-host: cannot read %s\n", options.session.c_str());
-      status = EXIT_WRONG_ACTION;
-    } else {
-      status = runner.run_stream(in);
-    }
+    status = cannot_read(options.session, errno);
   }
 
   hostsim::set_sink(nullptr);

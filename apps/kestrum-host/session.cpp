@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "apps/kestrum-host/console.h"
+#include "hostsim/events.h"
+#include "hostsim/printable.h"
 #include "hostsim/updates.h"
 
 namespace console {
@@ -14,20 +16,12 @@ namespace {
 // bytes from 0x7F up as \xNN.
 std::string shown(const std::string& text, bool bold) {
   std::string out;
-  out.reserve(text.size());
-  for (const char byte : text) {
-    const unsigned char code = static_cast<unsigned char>(byte);
-    if (code == 0x01) {
-      out += bold ? "\033[1m" : "<<";
-    } else if (code == 0x02) {
-      out += bold ? "\033[0m" : ">>";
-    } else if (code < 0x20 || code >= 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", code);
-      out += escaped;
-    } else {
-      out += byte;
-    }
+  size_t start = 0;
+  for (size_t at = 0; at <= text.size(); ++at) {
+    if (at < text.size() && text[at] != '\x01' && text[at] != '\x02') continue;
+    out += hostsim::printable(std::string_view(text).substr(start, at - start));
+    if (at < text.size()) out += text[at] == '\x01' ? (bold ? "\033[1m" : "<<") : (bold ? "\033[0m" : ">>");
+    start = at + 1;
   }
   return out;
 }
@@ -39,25 +33,73 @@ int digit_value(char c) {
   return -1;
 }
 
-// The digits of `text` (decimal, or hexadecimal after 0x); `word` names it in errors.
-uint64_t parse_digits(const std::string& text, const std::string& word) {
+// A number as written: an optional sign, then decimal digits, or 0x and hexadecimal
+// digits. `too_large` when its magnitude does not fit 64 bits.
+struct Number {
+  bool negative = false;
+  bool too_large = false;
+  uint64_t magnitude = 0;
+};
+
+// Reads `text` (the word, or the word less its K, M or G); `word` names it in errors.
+Number read_number(std::string_view text, const std::string& word) {
+  Number number;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    number.negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
   unsigned base = 10;
-  size_t at = 0;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     base = 16;
-    at = 2;
+    text.remove_prefix(2);
   }
-  if (at == text.size()) throw Action_Error("not a number: " + word);
-  uint64_t value = 0;
-  for (; at < text.size(); ++at) {
-    const int digit = digit_value(text[at]);
-    if (digit < 0 || static_cast<unsigned>(digit) >= base)
-      throw Action_Error("not a number: " + word);
-    if (value > (std::numeric_limits<uint64_t>::max() - static_cast<unsigned>(digit)) / base)
-      throw Action_Error("number out of range: " + word);
-    value = value * base + static_cast<unsigned>(digit);
+  if (text.empty()) throw Not_A_Number("not a number: " + word);
+  for (const char c : text) {
+    const int digit = digit_value(c);
+    if (digit < 0 || static_cast<unsigned>(digit) >= base) throw Not_A_Number("not a number: " + word);
+    if (number.magnitude > (std::numeric_limits<uint64_t>::max() - static_cast<unsigned>(digit)) / base)
+      number.too_large = true;
+    else
+      number.magnitude = number.magnitude * base + static_cast<unsigned>(digit);
   }
-  return value;
+  return number;
+}
+
+[[noreturn]] void out_of_range(const char* what, const std::string& range, const std::string& word) {
+  throw Action_Error(std::string(what) + " out of range " + range + ": " + word);
+}
+
+std::string decimal_range(int64_t least, int64_t most) {
+  return std::to_string(least) + ".." + std::to_string(most);
+}
+
+// A count of bytes: the word's number times the power of 1024 its K, M or G stands for,
+// `negative` with a minus sign. False when it does not fit 64 bits.
+bool scaled(const std::string& word, Number& number) {
+  unsigned shift = 0;
+  switch (word.empty() ? '\0' : word.back()) {
+    case 'K': shift = 10; break;
+    case 'M': shift = 20; break;
+    case 'G': shift = 30; break;
+    default: break;
+  }
+  number = read_number(std::string_view(word).substr(0, word.size() - (shift ? 1 : 0)), word);
+  if (number.too_large || number.magnitude > std::numeric_limits<uint64_t>::max() >> shift) return false;
+  number.magnitude <<= shift;
+  return true;
+}
+
+// Whether a number lies in [least, most], sign and magnitude compared apart.
+bool within(const Number& number, int64_t least, int64_t most) {
+  if (number.too_large) return false;
+  if (number.negative && number.magnitude != 0)
+    return least < 0 && number.magnitude - 1 <= static_cast<uint64_t>(-(least + 1));
+  return most >= 0 && number.magnitude <= static_cast<uint64_t>(most);
+}
+
+int64_t signed_value(const Number& number) {
+  if (!number.negative || number.magnitude == 0) return static_cast<int64_t>(number.magnitude);
+  return -static_cast<int64_t>(number.magnitude - 1) - 1;
 }
 
 }  // namespace
@@ -79,9 +121,16 @@ void Session::on_event(const hostsim::Event& event) {
     static const std::string PURGE_REPORT = "The memory manager has cleared ";
     if (event.code == 4 && event.text.compare(0, PURGE_REPORT.size(), PURGE_REPORT) == 0) ++purges;
     print("msg " + std::to_string(event.code) + " " + shown(event.text, bold_marks));
+  } else if (event.kind == hostsim::Event::NOTE) {
+    print("note " + hostsim::printable(event.text));
   } else if (log_calls) {
-    print("call " + shown(event.text, false));
+    print("call " + hostsim::printable(event.text));
   }
+}
+
+void Session::set_log_calls(bool on) {
+  log_calls = on;
+  hostsim::set_call_recording(on);
 }
 
 std::string Session::picture_path(const std::string& path) const {
@@ -104,30 +153,30 @@ std::vector<std::string> Action_Table::words() const {
   return out;
 }
 
-uint64_t parse_unsigned(const std::string& word) { return parse_digits(word, word); }
-
-int64_t parse_int(const std::string& word) {
-  const bool negative = !word.empty() && word[0] == '-';
-  const bool sign = negative || (!word.empty() && word[0] == '+');
-  const uint64_t magnitude = parse_digits(word.substr(sign ? 1 : 0), word);
-  const uint64_t most = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-  if (magnitude > most + (negative ? 1 : 0)) throw Action_Error("number out of range: " + word);
-  if (negative && magnitude > most) return std::numeric_limits<int64_t>::min();
-  return negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+int64_t parse_int(const std::string& word, int64_t least, int64_t most, const char* what) {
+  const Number number = read_number(word, word);
+  if (!within(number, least, most)) out_of_range(what, decimal_range(least, most), word);
+  return signed_value(number);
 }
 
-uint64_t parse_bytes(const std::string& word) {
-  unsigned shift = 0;
-  switch (word.empty() ? '\0' : word.back()) {
-    case 'K': shift = 10; break;
-    case 'M': shift = 20; break;
-    case 'G': shift = 30; break;
-    default: break;
-  }
-  const uint64_t count = parse_digits(shift ? word.substr(0, word.size() - 1) : word, word);
-  if (count > std::numeric_limits<uint64_t>::max() >> shift)
-    throw Action_Error("byte count out of range: " + word);
-  return count << shift;
+uint64_t parse_word(const std::string& word, const char* what) {
+  const Number number = read_number(word, word);
+  if (number.too_large || (number.negative && number.magnitude != 0))
+    out_of_range(what, "0..0xFFFFFFFFFFFFFFFF", word);
+  return number.magnitude;
+}
+
+uint64_t parse_bytes(const std::string& word, const char* what, uint64_t most) {
+  Number number;
+  if (!scaled(word, number) || (number.negative && number.magnitude != 0) || number.magnitude > most)
+    out_of_range(what, "0.." + std::to_string(most), word);
+  return number.magnitude;
+}
+
+int64_t parse_signed_bytes(const std::string& word, int64_t least, int64_t most, const char* what) {
+  Number number;
+  if (!scaled(word, number) || !within(number, least, most)) out_of_range(what, decimal_range(least, most), word);
+  return signed_value(number);
 }
 
 void expect_args(const Words& words, size_t least, size_t most, const char* usage) {
