@@ -55,6 +55,7 @@ uint64_t Memory_Cleanup_DB(unsigned short level, Orvan_2D* start) {
   }
   // The node releases before its children are visited, and the count is asked again
   // before each child, so children that the node's own cleanup removed are not asked.
+  // One frame a level: 80 bytes in the i686 build (README).
   uint64_t released = start->User_Cleanup(level);
   for (int i = 0; i < start->Child_Get_Nb(); ++i) {
     // A null child must not be passed on: null would mean the root.

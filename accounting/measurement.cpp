@@ -108,6 +108,8 @@ uint64_t Memory_Compute_DB(Orvan_2D* start) {
   start->Mutex_Open("Memory_Compute_DB");
   total += start->User_Memory();
   // The count is asked again before each child: the host may change it meanwhile.
+  // One frame a level: 96 bytes in the i686 build, so a 1 MiB thread stack takes about
+  // 10,800 levels (README).
   for (int i = 0; i < start->Child_Get_Nb(); ++i) {
     // A null child must not be passed on: null would mean the whole database.
     if (Orvan_2D* child = start->Child_Get_Pt(i)) total += Memory_Compute_DB(child);

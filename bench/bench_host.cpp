@@ -153,6 +153,12 @@ int64_t use_host(int64_t nodes) {
   return g_exact_nodes;
 }
 
+void host_replaced() {
+  g_nodes = -1;
+  g_window = nullptr;
+  g_bar_box = nullptr;
+}
+
 void open_panel() {
   hostsim::Module& m = module();
   if (!g_window) {

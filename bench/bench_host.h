@@ -26,6 +26,10 @@ hostsim::Module& module();
 // changes. Returns the exact number of tree nodes.
 int64_t use_host(int64_t nodes);
 
+// To be called by a benchmark that builds a host of its own: the next use_host builds
+// its host anew.
+void host_replaced();
+
 // The panel's window made, laid out, opened and shown (measuring once) / closed.
 void open_panel();
 void close_panel();

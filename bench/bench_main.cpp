@@ -2,7 +2,7 @@
 // table of the module against the hand-written code and the three checks the module's
 // update cycle must pass: within 15 % of the hand-written walk at 10^6 nodes, growing
 // linearly from 10^5 to 10^6 nodes (as the hand-written walk grows), and allocating
-// nothing of its own.
+// nothing of its own; then the tree-shape rows, a chain beside a flat tree.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -17,6 +17,12 @@ struct Row {
   double module_ms, hand_ms, ratio, allocations;
 };
 
+// A tree-shape row (bench_depth.cpp): its median time and time per node.
+struct Tree_Row {
+  std::string name;
+  double ms, ns_per_node;
+};
+
 class Summary_Reporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -27,9 +33,13 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
         const auto found = run.counters.find(name);
         return found == run.counters.end() ? 0.0 : found->second.value;
       };
-      const std::string name = run.benchmark_name();
-      rows_.push_back({name.substr(0, name.find("/min_time")), counter("module_ms"), counter("hand_ms"), counter("ratio"),
-                       counter("allocations")});
+      std::string name = run.benchmark_name();
+      name = name.substr(0, name.find("/min_time"));
+      name = name.substr(0, name.find("/iterations"));
+      if (run.counters.count("ns_per_node"))
+        tree_rows_.push_back({name.substr(0, name.find("/manual_time")), counter("tree_ms"), counter("ns_per_node")});
+      else
+        rows_.push_back({name, counter("module_ms"), counter("hand_ms"), counter("ratio"), counter("allocations")});
     }
   }
 
@@ -66,11 +76,45 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
             module_growth <= hand_growth * 1.15, detail);
     }
     check("no heap allocation of the module's own", allocation_free, "every benchmark above");
-    return passed;
+    return print_tree_rows(check) && passed;
   }
 
  private:
+  // The tree-shape rows, and for each walk a check that a chain costs per node about what
+  // a flat tree of as many nodes costs. A chain is walked by a string of dependent loads
+  // (a node's child is known only once the node is read), which wait on memory where a
+  // flat tree's loads overlap, and its walk's stack outgrows the caches: within a factor
+  // of 10, where a cost growing with depth would be thousands of times at 10^5 levels.
+  template <typename Check>
+  bool print_tree_rows(Check check) const {
+    if (tree_rows_.empty()) return true;
+    std::printf("\n%-24s %12s %12s\n", "benchmark", "ms", "ns per node");
+    std::map<std::string, const Tree_Row*> by_name;
+    for (const Tree_Row& row : tree_rows_) {
+      std::printf("%-24s %12.3f %12.1f\n", row.name.c_str(), row.ms, row.ns_per_node);
+      by_name[row.name] = &row;
+    }
+    std::printf("\n");
+    bool passed = true;
+    for (const char* walk : {"build", "measure", "clean"}) {
+      for (const char* nodes : {"10000", "100000"}) {
+        const auto chain = by_name.find(std::string("tree/") + walk + "/chain/" + nodes);
+        const auto flat = by_name.find(std::string("tree/") + walk + "/flat/" + nodes);
+        if (chain == by_name.end() || flat == by_name.end()) continue;
+        char detail[120];
+        std::snprintf(detail, sizeof detail, "chain %.1f ns, flat %.1f ns a node", chain->second->ns_per_node,
+                      flat->second->ns_per_node);
+        const bool ok = chain->second->ns_per_node <= 10 * flat->second->ns_per_node;
+        check((std::string("tree ") + walk + ", " + nodes + " nodes: chain within 10x of flat").c_str(), ok,
+              detail);
+        passed = passed && ok;
+      }
+    }
+    return passed;
+  }
+
   std::vector<Row> rows_;
+  std::vector<Tree_Row> tree_rows_;
 };
 
 }  // namespace

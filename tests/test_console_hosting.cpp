@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -72,8 +74,10 @@ TEST(Console_Hosting, EveryWrongLineGetsItsOwnReason) {
       {"image 0 1 1 1 1 8 -1\n", "samples per element out of range 0..255: -1"},
       {"tag3d 1 4G\n", "movie size out of range 0..4294967295: 4G"},
       {"trace 128\n", "trace level out of range -128..127: 128"},
-      {"set $X 9223372036854775808\n",
-       "host variable value out of range -9223372036854775808..9223372036854775807: 9223372036854775808"},
+      {"set $X 99999999999999999999\n", "host variable value out of range " +
+                                            std::to_string(std::numeric_limits<intptr_t>::min()) + ".." +
+                                            std::to_string(std::numeric_limits<intptr_t>::max()) +
+                                            ": 99999999999999999999"},
       {init + "panel create\nclick 0 -32769\n", "position out of range -32768..32767: -32769"},
       // Control bytes, bytes from 0x7F up and NUL bytes shown as \xNN, the whole word.
       {"trace 1\x1b[2J\x7f\xc3\xa9\0tail\n"s, "not a number: 1\\x1B[2J\\x7F\\xC3\\xA9\\x00tail"},

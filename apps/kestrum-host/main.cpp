@@ -27,9 +27,10 @@ const char USAGE[] =
     "       kestrum-host --version [--module PATH | --no-module]\n"
     "Runs a session of host actions against the module (- reads them from standard input);\n"
     "without a session, the built-in demo. --no-module runs the host's own actions alone and\n"
-    "skips every action that would call the module. Exit status: 0 done, 1 a wrong action or\n"
-    "command line, 2 the module could not be loaded. --version prints the console's version,\n"
-    "then the module's path and its Register and Version texts. The actions: docs/console.md.\n";
+    "skips every action that would call the module. Exit status: 0 done, 1 a wrong action,\n"
+    "command line or unreadable session, 2 the module could not be loaded. --version prints\n"
+    "the console's version, then the module's path and its Register and Version texts. The\n"
+    "actions: docs/console.md.\n";
 
 struct Options {
   std::string module_path;
@@ -232,14 +233,14 @@ int run(const Options& options) {
         options.module_path.empty() ? hostsim::default_module_path() : options.module_path;
     if (!module.load(path, error)) {
       std::fflush(stdout);  // the version line first
-      std::fprintf(stderr, "kestrum-host: cannot load the module: %s\n", error.c_str());
+      std::fprintf(stderr, "kestrum-host: cannot load the module: %s\n", hostsim::printable(error).c_str());
       return EXIT_NO_MODULE;
     }
     if (options.version) {
       const char* name = module.Register(0);
       const char* version = module.Version();
-      std::printf("module: %s\nRegister: %s\nVersion: %s\n", path.c_str(), name ? name : "null",
-                  version ? version : "null");
+      std::printf("module: %s\nRegister: %s\nVersion: %s\n", hostsim::printable(path).c_str(),
+                  hostsim::printable(name ? name : "null").c_str(), hostsim::printable(version ? version : "null").c_str());
       module.unload();
     }
   }
@@ -301,7 +302,7 @@ int main(int argc, char** argv) {
       }
     options = parse_command_line(argc, argv);
   } catch (const Usage_Error& error) {
-    std::fprintf(stderr, "kestrum-host: %s\n%s", error.what(), USAGE);
+    std::fprintf(stderr, "kestrum-host: %s\n%s", hostsim::printable(error.what()).c_str(), USAGE);
     return EXIT_WRONG_ACTION;
   }
   return run(options);
