@@ -139,13 +139,21 @@ Node& existing(const std::string& path) {
 }
 
 // The node at `parent_path` ("/" or "/a/b"), the last node added or its parent when
-// the bytes say so.
-Node* parent_at(std::string_view parent_path, std::string_view path) {
+// the bytes say so. `shared` is set to how many bytes at the start of the last node's
+// path the new path shares (0 when the parent was looked up by name).
+Node* parent_at(std::string_view parent_path, std::string_view path, size_t& shared) {
+  shared = 0;
   if (g_last_added) {
-    if (parent_path == g_last_added_path) return g_last_added;
+    if (parent_path == g_last_added_path) {
+      shared = parent_path.size();
+      return g_last_added;
+    }
     const std::string_view last(g_last_added_path);
     const size_t slash = last.rfind('/');
-    if (g_last_added->parent && parent_path == last.substr(0, slash == 0 ? 1 : slash)) return g_last_added->parent;
+    if (g_last_added->parent && parent_path == last.substr(0, slash == 0 ? 1 : slash)) {
+      shared = parent_path.size();
+      return g_last_added->parent;
+    }
   }
   return descend(&root(), parent_path.substr(1), path);
 }
@@ -199,11 +207,12 @@ void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_R
   }
   check_begins_with_slash(path);
   Node* node = &root();
+  size_t shared = 0;  // bytes of the last node's path that this path starts with
   if (path.size() > 1) {
     const size_t slash = path.rfind('/');
     const std::string_view name = std::string_view(path).substr(slash + 1);
     if (name.empty()) throw std::invalid_argument("empty node name in " + printable(path));
-    Node* parent = parent_at(std::string_view(path).substr(0, slash == 0 ? 1 : slash), path);
+    Node* parent = parent_at(std::string_view(path).substr(0, slash == 0 ? 1 : slash), path, shared);
     if (!parent) throw std::invalid_argument("no parent node for " + printable(path));
     node = child_named(*parent, name);
     if (!node) {
@@ -226,7 +235,8 @@ void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_R
   node->release_memory = std::move(release_memory);
   node->rest_memory = std::move(rest_memory);
   g_last_added = node;
-  g_last_added_path = path;
+  g_last_added_path.resize(shared);  // only the bytes past the shared start are copied
+  g_last_added_path.append(path, shared, std::string::npos);
 }
 
 void drop_node(const std::string& path) {
