@@ -18,11 +18,11 @@ void get_variable(Session& session, const Words& words) {
   unsigned short type = 0;
   void* address = session.module.Variable_Get(name.data(), &count, &type);
   if (address == nullptr) {
-    session.ret("Variable_Get", hostsim::printable(words[1]) + " null");
+    session.ret("Variable_Get", words[1] + " null");
   } else {
     uint64_t value = 0;
     std::memcpy(&value, address, sizeof value);
-    session.ret("Variable_Get", hostsim::printable(words[1]) + " " + std::to_string(count) + " " +
+    session.ret("Variable_Get", words[1] + " " + std::to_string(count) + " " +
                                     std::to_string(type) + " " + std::to_string(value));
   }
   session.entry_returned();
@@ -47,7 +47,7 @@ void run_script_line(Session& session, const Words& args) {
 
   const int result = session.module.Script_Parse(static_cast<int>(args.size()), argv.data());
   std::string line = std::to_string(result);
-  for (const std::vector<char>& buffer : buffers) line += " " + hostsim::printable(buffer.data());
+  for (const std::vector<char>& buffer : buffers) line += " " + std::string(buffer.data());
   session.ret("Script_Parse", line);
   session.entry_returned();
 }

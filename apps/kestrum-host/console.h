@@ -48,7 +48,7 @@ struct Session {
 
   // Prints one output line ("ret ...", say) on standard output.
   void print(const std::string& line);
-  // Prints "ret ENTRY VALUES" (VALUES may be empty).
+  // Prints "ret ENTRY VALUES" (VALUES may be empty), control bytes in VALUES as \xNN.
   void ret(const std::string& entry, const std::string& values);
   // To be called after every entry-point call: the host delivers deferred updates.
   void entry_returned();

@@ -111,7 +111,7 @@ void Session::print(const std::string& line) {
 }
 
 void Session::ret(const std::string& entry, const std::string& values) {
-  print(values.empty() ? "ret " + entry : "ret " + entry + " " + values);
+  print(values.empty() ? "ret " + entry : "ret " + entry + " " + hostsim::printable(values));
 }
 
 void Session::entry_returned() { hostsim::deliver_deferred(); }
