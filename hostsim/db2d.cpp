@@ -211,7 +211,8 @@ void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_R
   if (path.size() > 1) {
     const size_t slash = path.rfind('/');
     const std::string_view name = std::string_view(path).substr(slash + 1);
-    if (name.empty()) throw std::invalid_argument("empty node name in " + printable(path));
+    if (name.empty() || (slash > 0 && path[slash - 1] == '/'))
+      throw std::invalid_argument("empty node name in " + printable(path));
     Node* parent = parent_at(std::string_view(path).substr(0, slash == 0 ? 1 : slash), path, shared);
     if (!parent) throw std::invalid_argument("no parent node for " + printable(path));
     node = child_named(*parent, name);
