@@ -82,6 +82,7 @@ TEST(Console_Hosting, EveryWrongLineGetsItsOwnReason) {
       // Control bytes, bytes from 0x7F up and NUL bytes shown as \xNN, the whole word.
       {"trace 1\x1b[2J\x7f\xc3\xa9\0tail\n"s, "not a number: 1\\x1B[2J\\x7F\\xC3\\xA9\\x00tail"},
       {"node /a\x01\0b/c 5\n"s, "no parent node for /a\\x01\\x00b/c"},
+      {"node //a 5\n", "empty node name in //a"},
       // Deeper than the module's walk takes on a 1 MiB stack; at the bound, the tree is taken.
       {"node " + chain(8001) + " 5\n",
        "node too deep: 8001 levels below the root, at most 8000 (the module's walk must fit a 1 MiB stack)"},
