@@ -257,20 +257,22 @@ bool write_png(HWND window, const std::string& path, std::string& error) {
     error = "the window has no pixels";
     return false;
   }
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w->width, w->height);
+  // The picture is written straight from the window's pixels (0x00RRGGBB, as cairo's
+  // RGB24 keeps them), without a copy: a host whose address space is nearly full has no
+  // room for one.
+  static_assert(sizeof(uint32_t) == 4, "a pixel is 32 bits");
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w->width);
+  if (stride != w->width * 4) {
+    error = "the window is too wide for a picture";
+    return false;
+  }
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(w->pixels.data()), CAIRO_FORMAT_RGB24, w->width, w->height, stride);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     error = cairo_status_to_string(cairo_surface_status(surface));
     cairo_surface_destroy(surface);
     return false;
   }
-  cairo_surface_flush(surface);
-  unsigned char* data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  for (int row = 0; row < w->height; ++row)
-    std::memcpy(data + static_cast<size_t>(row) * static_cast<size_t>(stride),
-                &w->pixels[static_cast<size_t>(row) * static_cast<size_t>(w->width)],
-                static_cast<size_t>(w->width) * sizeof(uint32_t));
-  cairo_surface_mark_dirty(surface);
   const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
   cairo_surface_destroy(surface);
   if (status != CAIRO_STATUS_SUCCESS) {
