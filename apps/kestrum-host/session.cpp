@@ -124,7 +124,7 @@ void Session::on_event(const hostsim::Event& event) {
   } else if (event.kind == hostsim::Event::NOTE) {
     print("note " + hostsim::printable(event.text));
   } else if (log_calls) {
-    print("call " + hostsim::printable(event.text));
+    print("call " + shown(event.text, false));
   }
 }
 
