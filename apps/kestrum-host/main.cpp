@@ -240,7 +240,8 @@ int run(const Options& options) {
       const char* name = module.Register(0);
       const char* version = module.Version();
       std::printf("module: %s\nRegister: %s\nVersion: %s\n", hostsim::printable(path).c_str(),
-                  hostsim::printable(name ? name : "null").c_str(), hostsim::printable(version ? version : "null").c_str());
+                  hostsim::printable(name ? name : "null").c_str(),
+                  hostsim::printable(version ? version : "null").c_str());
       module.unload();
     }
   }
