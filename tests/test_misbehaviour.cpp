@@ -7,7 +7,6 @@
 // the drawing lock free. Run under the sanitizers, these tests also show that it writes
 // nothing outside its buffers and leaks nothing.
 #include <dirent.h>
-#include <malloc.h>
 #include <pthread.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -406,10 +405,6 @@ TEST_F(Misbehaviour_Test, PanelWindowOfWidthZeroAndOtherOddSizes) {
 // A straight line of `depth` nodes below the root, each holding 3 bytes of which a
 // cleanup at level 15 releases one and at level 5 another.
 void add_deep_tree(int depth) {
-  // The host model splits each node's whole path into a list of names: keep the C
-  // runtime from mapping and unmapping, or growing and trimming, its heap for each list.
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
   std::string path;
   hostsim::add_node("/", 3, {{15, 1}, {5, 1}});
   for (int level = 1; level <= depth; ++level) {
