@@ -80,6 +80,8 @@ uint32_t g_file_nb = 0;                // storage of $DB_2D_FILE_NB
 Orvan_2D_File** g_file_pt = nullptr;   // storage of $DB_2D_FILE_PT
 std::vector<std::string> g_node_faults;
 int g_locks_held = 0;
+uint64_t g_tree_bytes = 0;    // the bytes of every node, kept as nodes change
+uint64_t g_record_bytes = 0;  // the bytes of every image record added
 
 Node& root() {
   if (!g_root) {
@@ -175,6 +177,19 @@ void record_lock(const char* call, const Node& node, const char* owner) {
 
 void node_fault(const std::string& what) { g_node_faults.push_back(what); }
 
+uint64_t subtree_bytes(const Node& node) {
+  uint64_t total = node.bytes;
+  for (const auto& child : node.children) total += subtree_bytes(*child);
+  return total;
+}
+
+// The bytes of one image record: element size (whole bytes per sample times samples,
+// plus 1) times the four extents.
+uint64_t record_bytes(uint16_t x, uint16_t y, uint16_t z, uint16_t t, uint16_t bits, uint8_t samples) {
+  const uint64_t element = uint64_t{bits} / 8 * samples + 1;
+  return element * x * y * z * t;
+}
+
 // The tables are part of the host from the start; a reset empties them.
 void define_tables() {
   root();
@@ -193,6 +208,8 @@ const Reset_Registration g_reset{[] {
   g_node_faults.clear();
   g_locks_held = 0;
   g_last_added = nullptr;
+  g_tree_bytes = 0;
+  g_record_bytes = 0;
   define_tables();
 }};
 
@@ -231,6 +248,7 @@ void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_R
     for (const Level_Release& release : releases) release_memory.emplace_back(release.bytes);
     rest_memory = Real_Memory(bytes - releasable);
   }
+  g_tree_bytes += bytes - node->bytes;
   node->bytes = bytes;
   node->releases = releases;
   node->release_memory = std::move(release_memory);
@@ -245,6 +263,7 @@ void drop_node(const std::string& path) {
   if (!node.parent) throw std::invalid_argument("the root cannot be dropped");
   g_last_added = nullptr;  // it may lie in the subtree
   Node& parent = *node.parent;
+  g_tree_bytes -= subtree_bytes(node);
   parent.by_name.erase(node.name);
   auto& siblings = parent.children;
   for (auto it = siblings.begin(); it != siblings.end(); ++it) {
@@ -273,22 +292,23 @@ void set_root_present(bool present) { g_root_pt = present ? &root() : nullptr; }
 
 void add_image(uint32_t file, uint16_t x, uint16_t y, uint16_t z, uint16_t t, uint16_t bits,
                uint8_t samples, bool real) {
+  const uint64_t bytes = record_bytes(x, y, z, t, bits, samples);
   Real_Memory pixels;
-  if (real) {
-    const uint64_t element = uint64_t{bits} / 8 * samples + 1;
-    pixels = Real_Memory(element * x * y * z * t);
-  }
+  if (real) pixels = Real_Memory(bytes);
   File_Record& record = file_record(file);
   record.images.push_back(std::make_unique<Orvan_Image>(Orvan_Image{x, y, z, t, bits, samples}));
   record.table.push_back(record.images.back().get());
   record.pixels.push_back(std::move(pixels));
   record.record.Image_Nb = static_cast<int32_t>(record.table.size());
   record.record.Image_Tab = record.table.data();
+  g_record_bytes += bytes;
 }
 
 void set_image_count(uint32_t file, int32_t count) { file_record(file).record.Image_Nb = count; }
 
 uint32_t file_count() { return g_file_nb; }
+
+uint64_t image_bytes() { return g_tree_bytes + g_record_bytes; }
 
 const std::vector<std::string>& node_faults() { return g_node_faults; }
 
@@ -310,6 +330,7 @@ uint64_t Orvan_2D::User_Cleanup(unsigned short level) {
     if (release.level != level || release.bytes == 0) continue;
     released += release.bytes;
     node.bytes -= release.bytes;
+    hostsim::g_tree_bytes -= release.bytes;
     release.bytes = 0;
     if (i < node.release_memory.size()) node.release_memory[i] = hostsim::Real_Memory();
   }

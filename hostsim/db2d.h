@@ -49,6 +49,12 @@ void add_image(uint32_t file, uint16_t x, uint16_t y, uint16_t z, uint16_t t, ui
 void set_image_count(uint32_t file, int32_t count);
 uint32_t file_count();
 
+// What the image database holds, as the host counts it: the bytes of every node of the
+// tree, and for every image record added its element size times its four extents
+// (whether held for real or not). Kept up to date as data come and go, so reading it
+// costs nothing.
+uint64_t image_bytes();
+
 // Misuse of nodes seen so far: a node locked while held, or unlocked by someone not
 // holding it ("Mutex_Close /a by LABEL, held by -"), a child asked for past the count.
 const std::vector<std::string>& node_faults();

@@ -51,6 +51,7 @@ Orvan_3D_File** g_file_pt = nullptr;  // storage of $DB_3D_FILE_PT
 uint32_t g_tag_nb = 0;                // storage of $DB_3D_TAG_NB
 Orvan_3D_File** g_tag_pt = nullptr;   // storage of $DB_3D_TAG_PT, a malloc'd table
 bool g_quiet_destruction = false;     // the model's own clearing records no Tag_Destroy
+uint64_t g_geometry_bytes = 0;        // objects, arts and movies, kept as they change
 
 // Open iterators live in fixed slots, so that iterating allocates nothing.
 struct Iterator_Slot {
@@ -76,8 +77,11 @@ Orvan_3D_File* make_record(const Movie_Sizes* movies, int32_t count, bool tag, u
   if (movies) {
     entries = movies->size();
     record->Movie_Tab = new Movie_Objs*[entries]();
-    for (size_t i = 0; i < entries; ++i)
-      if ((*movies)[i]) record->Movie_Tab[i] = new Movie(*(*movies)[i]);
+    for (size_t i = 0; i < entries; ++i) {
+      if (!(*movies)[i]) continue;
+      record->Movie_Tab[i] = new Movie(*(*movies)[i]);
+      g_geometry_bytes += *(*movies)[i];
+    }
     record->Movie_Nb = static_cast<int32_t>(entries);
   } else {
     record->Movie_Nb = count;
@@ -151,6 +155,7 @@ const Reset_Registration g_reset{[] {
   g_last_id = 0;
   g_iterator_available = true;
   g_iterator_faults.clear();
+  g_geometry_bytes = 0;
   define_tables();
 }};
 
@@ -166,6 +171,7 @@ void add_object3d(const std::string& name, uint64_t bytes, uint64_t arts, bool r
     object->arts_memory = Real_Memory(arts);
   }
   g_objects.push_back(std::move(object));
+  g_geometry_bytes += bytes + arts;
 }
 
 uint64_t object3d_bytes(const std::string& name) { return object_named(name).bytes; }
@@ -191,6 +197,8 @@ void clear_tag3d_entry(uint32_t index) {
   g_quiet_destruction = false;
   entry = nullptr;
 }
+
+uint64_t geometry_bytes() { return g_geometry_bytes; }
 
 uint32_t file3d_count() { return g_file_nb; }
 uint32_t tag3d_count() { return g_tag_nb; }
@@ -224,6 +232,7 @@ uint64_t Orvan_3D::User_Cleanup(unsigned short level) {
   hostsim::Object& object = *as_object(this);
   if (hostsim::recording()) hostsim::record_call("Cleanup_3D " + object.name + " " + std::to_string(level));
   const uint64_t released = object.bytes;
+  hostsim::g_geometry_bytes -= released;
   object.bytes = 0;
   object.memory = hostsim::Real_Memory();
   return released;
@@ -235,6 +244,7 @@ uint64_t Arts_3D_Free(Orvan_3D_Geom* geometry) {
   hostsim::Object& object = *as_object(geometry);
   if (hostsim::recording()) hostsim::record_call("Arts_3D_Free " + object.name);
   const uint64_t released = object.arts;
+  hostsim::g_geometry_bytes -= released;
   object.arts = 0;
   object.arts_memory = hostsim::Real_Memory();
   return released;
@@ -248,7 +258,11 @@ Orvan_3D_File::~Orvan_3D_File() {
   const auto found = hostsim::g_records.find(this);
   if (found == hostsim::g_records.end()) return;
   if (Movie_Tab) {
-    for (size_t i = 0; i < found->second.entries; ++i) delete static_cast<hostsim::Movie*>(Movie_Tab[i]);
+    for (size_t i = 0; i < found->second.entries; ++i) {
+      const auto* movie = static_cast<hostsim::Movie*>(Movie_Tab[i]);
+      if (movie) hostsim::g_geometry_bytes -= movie->bytes;
+      delete movie;
+    }
     delete[] Movie_Tab;
   }
   if (found->second.tag && !hostsim::g_quiet_destruction)

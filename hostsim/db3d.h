@@ -33,6 +33,11 @@ void set_tag3d_movie_count(uint32_t index, int32_t count);
 // Makes a tag table entry null (the tag itself is destroyed by the host).
 void clear_tag3d_entry(uint32_t index);
 
+// What the 3-D data hold, as the host counts them: every object's own bytes and its
+// arts, and the movies in the tables of the 3-D files and tags. Kept up to date as data
+// come and go, so reading it costs nothing.
+uint64_t geometry_bytes();
+
 uint32_t file3d_count();
 uint32_t tag3d_count();         // what "$DB_3D_TAG_NB" holds
 bool tag3d_table_present();     // whether "$DB_3D_TAG_PT" holds a table

@@ -26,7 +26,9 @@ const Reset_Registration g_reset{[] {
 }};
 }  // namespace
 
-void record_message(int code, std::string text) { keep(Event{Event::MESSAGE, code, std::move(text)}); }
+void record_message(int code, std::string text, std::optional<int64_t> byte_count) {
+  keep(Event{Event::MESSAGE, code, std::move(text), byte_count});
+}
 
 void record_call(std::string line) {
   if (g_recording_calls) keep(Event{Event::CALL, 0, std::move(line)});

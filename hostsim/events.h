@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,13 @@ struct Event {
   std::string text;  // MESSAGE: the formatted text, bytes as written;
                      // CALL: "NAME ARGS..." as the console prints it after "call ";
                      // NOTE: what the host itself has to say (a bound it reached)
+  // MESSAGE: the count that Int_2_Byte last turned into text since the previous message,
+  // if any: the exact figure behind a byte-count text such as "1.50 GiB".
+  std::optional<int64_t> byte_count = std::nullopt;
 };
 
 // Records a message / a host call / a note of the host's and hands it to the sink, if any.
-void record_message(int code, std::string text);
+void record_message(int code, std::string text, std::optional<int64_t> byte_count = std::nullopt);
 void record_call(std::string line);
 void record_note(std::string text);
 

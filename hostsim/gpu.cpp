@@ -18,6 +18,7 @@ namespace hostsim {
 namespace {
 
 Kestrum_Cudasim_Configure_Fn g_configure = nullptr;
+uint64_t g_used = 0;  // what the offered runtime reports in use
 
 // The folder this library was loaded from, with its final '/'.
 std::string own_folder() {
@@ -45,16 +46,28 @@ Kestrum_Cudasim_Configure_Fn simulator() {
 }
 
 const Reset_Registration g_reset{[] {
+  g_used = 0;
   if (g_configure) g_configure(KESTRUM_CUDASIM_MACHINE, 0, 0);
 }};
 
 }  // namespace
 
-void gpu_none() { simulator()(KESTRUM_CUDASIM_NONE, 0, 0); }
-void gpu_broken() { simulator()(KESTRUM_CUDASIM_BROKEN, 0, 0); }
-void gpu_noinfo() { simulator()(KESTRUM_CUDASIM_NOINFO, 0, 0); }
+void gpu_none() {
+  simulator()(KESTRUM_CUDASIM_NONE, 0, 0);
+  g_used = 0;
+}
+void gpu_broken() {
+  simulator()(KESTRUM_CUDASIM_BROKEN, 0, 0);
+  g_used = 0;
+}
+void gpu_noinfo() {
+  simulator()(KESTRUM_CUDASIM_NOINFO, 0, 0);
+  g_used = 0;
+}
 void gpu_present(uint64_t total, uint64_t used) {
   simulator()(KESTRUM_CUDASIM_PRESENT, total, used);
+  g_used = used < total ? used : total;  // the runtime reports free = 0 past its total
 }
+uint64_t gpu_used() { return g_used; }
 
 }  // namespace hostsim

@@ -13,5 +13,8 @@ void gpu_none();                                 // no runtime offered
 void gpu_broken();                               // its version call fails
 void gpu_noinfo();                               // version works, memory information fails
 void gpu_present(uint64_t total, uint64_t used);  // reports total bytes, `used` in use
+// The GPU memory in use that the offered runtime reports: gpu_present's `used`; 0 for
+// every other runtime (the machine's own is not asked).
+uint64_t gpu_used();
 
 }  // namespace hostsim

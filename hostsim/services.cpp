@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "host/host_services.h"
@@ -20,8 +21,10 @@ namespace {
 bool g_exact_bytes = false;
 size_t g_text_length = 0;  // 0: the usual texts
 bool g_no_text = false;
+std::optional<int64_t> g_last_count;  // what Int_2_Byte converted since the last message
 
 const hostsim::Reset_Registration g_reset{[] {
+  g_last_count.reset();
   Flag_Trace = 0;
   g_exact_bytes = false;
   g_text_length = 0;
@@ -66,6 +69,11 @@ void write_human(uint64_t magnitude, bool negative, char* out, size_t size) {
 }  // namespace
 
 namespace hostsim {
+std::string human_byte_text(uint64_t bytes) {
+  char text[64];
+  write_human(bytes, false, text, sizeof text);
+  return text;
+}
 void set_exact_bytes(bool exact) { g_exact_bytes = exact; }
 void set_byte_text_length(size_t length) {
   g_text_length = length < MAX_BYTE_TEXT_LENGTH ? length : MAX_BYTE_TEXT_LENGTH;
@@ -80,13 +88,15 @@ int Error_Fct(HWND, int code, const char* format, ...) {
   va_start(args, format);
   std::string text = hostsim::format_text(format, args);
   va_end(args);
-  hostsim::record_message(code, std::move(text));
+  hostsim::record_message(code, std::move(text), g_last_count);
+  g_last_count.reset();
   return 1;
 }
 
 // The text lives in one static buffer, overwritten by the next call.
 char* Int_2_Byte(int64_t bytes, char*) {
   static char text[64];
+  g_last_count = bytes;
   if (g_no_text) return nullptr;
   if (g_exact_bytes) {
     std::snprintf(text, sizeof text, "%" PRId64, bytes);

@@ -3,13 +3,17 @@
 #include <editline/readline.h>  // libedit, readline-compatible: history, editing, completion
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "apps/kestrum-host/console.h"
+#include "apps/kestrum-host/progress.h"
+#include "apps/kestrum-host/timeline_files.h"
 #include "hostsim/machine.h"
 #include "hostsim/printable.h"
 #include "hostsim/real_memory.h"
@@ -23,14 +27,15 @@ constexpr int EXIT_NO_MODULE = 2;
 
 const char USAGE[] =
     "usage: kestrum-host [--module PATH | --no-module] [--log calls] [--bytes exact|human]\n"
-    "                    [--png-dir DIR] [SESSION | -]\n"
+    "                    [--png-dir DIR] [--timeline FILE.csv|FILE.png]... [SESSION | -]\n"
     "       kestrum-host --version [--module PATH | --no-module]\n"
     "Runs a session of host actions against the module (- reads them from standard input);\n"
     "without a session, the built-in demo. --no-module runs the host's own actions alone and\n"
     "skips every action that would call the module. Exit status: 0 done, 1 a wrong action,\n"
     "command line or unreadable session, 2 the module could not be loaded. --version prints\n"
-    "the console's version, then the module's path and its Register and Version texts. The\n"
-    "actions: docs/console.md.\n";
+    "the console's version, then the module's path and its Register and Version texts.\n"
+    "--timeline writes the session's memory over time, after every action, as CSV or as a\n"
+    "picture. The actions: docs/console.md.\n";
 
 struct Options {
   std::string module_path;
@@ -39,6 +44,7 @@ struct Options {
   bool log_calls = false;
   bool exact_bytes = false;
   std::string png_dir;
+  std::vector<std::string> timelines;  // --timeline FILE, each a .csv or a .png
   std::string session;  // empty: the demo
 };
 
@@ -69,6 +75,10 @@ Options parse_command_line(int argc, char** argv) {
       options.exact_bytes = mode == "exact";
     } else if (arg == "--png-dir") {
       options.png_dir = value();
+    } else if (arg == "--timeline") {
+      options.timelines.push_back(value());
+      const std::string problem = console::timeline_path_problem(options.timelines.back());
+      if (!problem.empty()) throw Usage_Error(problem);
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw Usage_Error("unknown option " + arg);
     } else if (!options.session.empty()) {
@@ -98,19 +108,26 @@ int cannot_read(const std::string& source, int reason) {
 
 class Runner {
  public:
-  Runner(console::Session& session, const console::Action_Table& table, std::string command)
-      : session_(session), table_(table), script_prefix_(std::move(command) + ":") {}
+  // `timeline`, when not null, records the host's memory after every action.
+  Runner(console::Session& session, const console::Action_Table& table, std::string command,
+         console::Timeline* timeline)
+      : session_(session), table_(table), script_prefix_(std::move(command) + ":"), timeline_(timeline) {}
 
   // Runs one line; false when it was wrong (reported on standard error, its bytes shown
   // as the output shows them).
   bool run(const std::string& line, unsigned number) {
     const console::Words words = split(line);
     if (words.empty()) return true;
+    progress_.before_line();
     try {
       dispatch(words);
+      if (timeline_) timeline_->record(number, words[0], hostsim::events(), nullptr);
+      progress_.after_line(number);
       hostsim::clear_events();  // printed as they came; the console keeps no record
       return true;
     } catch (const std::exception& error) {
+      if (timeline_) timeline_->record(number, words[0], hostsim::events(), error.what());
+      progress_.erase();
       hostsim::clear_events();
       std::fflush(stdout);
       std::fprintf(stderr, "error: %u: %s\n", number, hostsim::printable(error.what()).c_str());
@@ -122,6 +139,9 @@ class Runner {
   // read whole, NUL bytes included; a read that fails (a folder, an I/O error) is
   // reported with `source` and the reason.
   int run_lines(std::FILE* in, const std::string& source) {
+    const size_t total_lines = count_lines(in);
+    if (timeline_) timeline_->expect(total_lines);
+    progress_.begin(total_lines);
     char* buffer = nullptr;
     size_t capacity = 0;
     unsigned number = 0;
@@ -133,6 +153,7 @@ class Runner {
       if (!run(line, ++number)) status = EXIT_WRONG_ACTION;
     }
     const int reason = errno;
+    progress_.erase();
     if (status == EXIT_SUCCESS && std::ferror(in)) status = cannot_read(source, reason);
     std::free(buffer);
     return status;
@@ -216,9 +237,28 @@ class Runner {
     });
   }
 
+  // The lines of a file or the demo, read ahead and rewound; 0 when `in` cannot be
+  // rewound (a pipe), for then the count is not known.
+  static size_t count_lines(std::FILE* in) {
+    const long start = std::ftell(in);
+    if (start < 0) return 0;
+    size_t lines = 0;
+    int last = '\n';
+    char chunk[4096];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) {
+      lines += static_cast<size_t>(std::count(chunk, chunk + got, '\n'));
+      last = chunk[got - 1];
+    }
+    if (last != '\n') ++lines;
+    std::clearerr(in);
+    return std::fseek(in, start, SEEK_SET) == 0 ? lines : 0;
+  }
+
   console::Session& session_;
   const console::Action_Table& table_;
   std::string script_prefix_;
+  console::Timeline* timeline_;
+  console::Progress progress_;
 };
 
 int run(const Options& options) {
@@ -268,7 +308,12 @@ int run(const Options& options) {
   console::add_script_actions(table);
   console::add_session_actions(table);
   const char* command = session.module_loaded ? module.Script_Register() : nullptr;
-  Runner runner(session, table, command ? command : "");
+  // The demo draws its timeline beside its panel pictures.
+  std::vector<std::string> timelines = options.timelines;
+  if (options.session.empty() && console::timeline_path_problem("demo-timeline.png").empty())
+    timelines.push_back(session.picture_path("demo-timeline.png"));
+  console::Timeline timeline;
+  Runner runner(session, table, command ? command : "", timelines.empty() ? nullptr : &timeline);
 
   int status = EXIT_SUCCESS;
   if (options.session.empty()) {
@@ -277,6 +322,7 @@ int run(const Options& options) {
     status = in ? runner.run_lines(in, "the built-in demo") : cannot_read("the built-in demo", errno);
     if (in) std::fclose(in);
   } else if (options.session == "-") {
+    timeline.expect(0);
     status = isatty(STDIN_FILENO) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
   } else if (std::FILE* in = std::fopen(options.session.c_str(), "r")) {
     status = runner.run_lines(in, options.session);
@@ -288,6 +334,16 @@ int run(const Options& options) {
   hostsim::set_sink(nullptr);
   hostsim::unregister_tools();
   module.unload();
+  if (!timelines.empty()) {
+    // The host's data go and the address-space limit is lifted first, so that drawing
+    // finds room even after the session ran into the limit.
+    hostsim::reset();
+    const std::string name = options.session.empty() ? "demo.session"
+                             : options.session == "-" ? "standard input"
+                                                       : hostsim::printable(std::filesystem::path(options.session).filename().string());
+    const std::string title = "Memory over time: " + name + (session.module_loaded ? "" : ", without the module");
+    if (!console::write_timelines(timeline, timelines, title) && status == EXIT_SUCCESS) status = EXIT_WRONG_ACTION;
+  }
   return status;
 }
 

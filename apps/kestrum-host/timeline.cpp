@@ -1,0 +1,153 @@
+#include "apps/kestrum-host/timeline.h"
+
+#include <algorithm>
+
+#include "hostsim/db2d.h"
+#include "hostsim/db3d.h"
+#include "hostsim/gpu.h"
+#include "hostsim/machine.h"
+#include "hostsim/undo.h"
+
+namespace console {
+
+namespace {
+
+constexpr uint16_t MOST_WORDS = UINT16_MAX;  // past that many distinct words, the last stands for the rest
+
+bool starts_with(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool ends_with(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// A count the module turned into text, as a byte count; NONE without one (a host that
+// gave no text still saw the count).
+uint64_t count_of(const hostsim::Event& event) {
+  return event.byte_count && *event.byte_count >= 0 ? static_cast<uint64_t>(*event.byte_count) : Timeline_Row::NONE;
+}
+
+// CSV quoting: a field with a comma, a quote or a line break goes in quotes, its quotes doubled.
+std::string csv_field(const std::string& text) {
+  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+  std::string out = "\"";
+  for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+const char* event_name(Timeline_Event::Kind kind) {
+  switch (kind) {
+    case Timeline_Event::PURGE: return "purge";
+    case Timeline_Event::CLEAR_IMAGES: return "clear images";
+    case Timeline_Event::CLEAR_UNDO: return "clear undo";
+    case Timeline_Event::CLEAR_GEOMETRY: return "clear geom";
+    case Timeline_Event::FAILURE: return "failed:";
+  }
+  return "";
+}
+
+uint64_t positive(int64_t figure) { return figure > 0 ? static_cast<uint64_t>(figure) : 0; }
+
+uint64_t dropped(uint64_t before, uint64_t after) { return before > after ? before - after : 0; }
+
+}  // namespace
+
+std::string figure_text(uint64_t bytes) { return bytes == Timeline_Row::NONE ? "" : std::to_string(bytes); }
+
+uint16_t Timeline::intern(const std::string& word) {
+  const auto found = word_index_.find(word);
+  if (found != word_index_.end()) return found->second;
+  if (words_.size() == MOST_WORDS) return MOST_WORDS - 1;
+  words_.push_back(word);
+  const uint16_t index = static_cast<uint16_t>(words_.size() - 1);
+  word_index_.emplace(word, index);
+  return index;
+}
+
+void Timeline::record(uint32_t line, const std::string& action, const std::vector<hostsim::Event>& happened,
+                      const char* error) {
+  const uint32_t row = static_cast<uint32_t>(rows_.size());
+  read_messages(happened, row);
+  // The limit of the address space: what the process has mapped and what it may still
+  // map, read once just after the session's "limit" line took effect. The two figures
+  // are the platform's own, so this holds wherever the host model runs.
+  if (action == "limit" && !error) space_limit_ = hostsim::mapped_bytes() + hostsim::real_available_address_space();
+
+  Timeline_Row now{};
+  now.images = hostsim::image_bytes();
+  now.geometry = hostsim::geometry_bytes();
+  now.undo = hostsim::undo_bytes();
+  now.space_used = hostsim::mapped_bytes();
+  now.space_limit = space_limit_;
+  now.gpu_used = hostsim::gpu_used();
+  now.budget = available_ == Timeline_Row::NONE || ram_ == Timeline_Row::NONE ? Timeline_Row::NONE
+                                                                                : std::min(available_, ram_);
+  now.line = line;
+  now.action = intern(action);
+  // Only the panel's buttons and script lines clear on request.
+  if (action == "click" || (action.size() > 1 && action.back() == ':')) read_clears(happened, row, now);
+  if (error) events_.push_back(Timeline_Event{Timeline_Event::FAILURE, row, 0, error});
+  rows_.push_back(now);
+}
+
+// The module's budget lines and its purge reports. The figures are the exact counts
+// the host's byte-count text was given, whatever the text shows.
+void Timeline::read_messages(const std::vector<hostsim::Event>& happened, uint32_t row) {
+  static const std::string BUDGET = "Memory Manager (32 bit) -> ";
+  static const std::string PURGE = "The memory manager has cleared ";
+  for (const hostsim::Event& event : happened) {
+    if (event.kind != hostsim::Event::MESSAGE) continue;
+    if (event.code == 11 && starts_with(event.text, BUDGET)) {
+      if (ends_with(event.text, " Tot Available")) available_ = count_of(event);
+      if (ends_with(event.text, " Tot RAM")) ram_ = count_of(event);
+    } else if (event.code == 4 && starts_with(event.text, PURGE)) {
+      const uint64_t freed = count_of(event);
+      events_.push_back(Timeline_Event{Timeline_Event::PURGE, row, freed == Timeline_Row::NONE ? 0 : freed, {}});
+    }
+  }
+}
+
+// A clear by button or script line shows in the host calls it made before it told the
+// host that memory changed (what follows may be an update delivered at once, with a
+// purge of its own): the nodes' cleanups, the undo history's reset, or the walk over
+// the 3-D objects that deletes the geometry.
+void Timeline::read_clears(const std::vector<hostsim::Event>& happened, uint32_t row, const Timeline_Row& now) {
+  bool images = false, undo = false, geometry = false;
+  for (const hostsim::Event& event : happened) {
+    if (event.kind != hostsim::Event::CALL) continue;
+    if (starts_with(event.text, "Fct_Update ")) break;
+    images = images || starts_with(event.text, "User_Cleanup ");
+    undo = undo || event.text == "Undo_Reset";
+    geometry = geometry || starts_with(event.text, "Iterator_Init Kestrum: Memory_Cleanup_Geom ");
+  }
+  const Timeline_Row* before = rows_.empty() ? nullptr : &rows_.back();
+  const auto freed = [&](uint64_t was, uint64_t is) { return before ? dropped(was, is) : 0; };
+  if (images)
+    events_.push_back({Timeline_Event::CLEAR_IMAGES, row, freed(before ? before->images : 0, now.images), {}});
+  if (undo)
+    events_.push_back({Timeline_Event::CLEAR_UNDO, row,
+                       freed(before ? positive(before->undo) : 0, positive(now.undo)), {}});
+  if (geometry)
+    events_.push_back({Timeline_Event::CLEAR_GEOMETRY, row, freed(before ? before->geometry : 0, now.geometry), {}});
+}
+
+void Timeline::write_csv(std::ostream& out) const {
+  out << "line,action,images,undo,geometry,space_used,space_limit,gpu_used,budget,events\n";
+  size_t next_event = 0;
+  for (size_t r = 0; r < rows_.size(); ++r) {
+    const Timeline_Row& row = rows_[r];
+    std::string happened;
+    for (; next_event < events_.size() && events_[next_event].row == r; ++next_event) {
+      const Timeline_Event& event = events_[next_event];
+      if (!happened.empty()) happened += "; ";
+      happened += event_name(event.kind);
+      happened += " " + (event.kind == Timeline_Event::FAILURE ? event.note : std::to_string(event.bytes));
+    }
+    out << row.line << ',' << csv_field(words_[row.action]) << ',' << row.images << ',' << row.undo << ','
+        << row.geometry << ',' << row.space_used << ',' << figure_text(row.space_limit) << ','
+        << row.gpu_used << ',' << figure_text(row.budget) << ',' << csv_field(happened) << '\n';
+  }
+}
+
+}  // namespace console

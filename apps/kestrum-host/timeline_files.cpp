@@ -1,0 +1,57 @@
+#include "apps/kestrum-host/timeline_files.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "apps/kestrum-host/timeline_picture.h"
+
+namespace console {
+
+namespace {
+
+bool ends_in(const std::string& path, const char* extension) {
+  return std::filesystem::path(path).extension() == extension;
+}
+
+bool write_one(const Timeline& timeline, const std::string& path, const std::string& title, std::string& error) {
+  const std::filesystem::path file(path);
+  std::error_code failed;
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), failed);
+  if (failed) {
+    error = "cannot create " + file.parent_path().string() + ": " + failed.message();
+    return false;
+  }
+  if (ends_in(path, ".png")) return draw_timeline_png(timeline, title, path, error);
+  std::ofstream out(path, std::ios::binary);
+  if (out) timeline.write_csv(out);
+  if (!out || !out.flush()) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string timeline_path_problem(const std::string& path) {
+  if (ends_in(path, ".csv")) return "";
+  if (!ends_in(path, ".png")) return "--timeline takes FILE.csv or FILE.png: " + path;
+  if (!timeline_pictures_available())
+    return "--timeline " + path + ": this build draws no pictures (it has no Cairo); use FILE.csv";
+  return "";
+}
+
+bool write_timelines(const Timeline& timeline, const std::vector<std::string>& paths, const std::string& title) {
+  bool written = true;
+  for (const std::string& path : paths) {
+    std::string error;
+    if (!write_one(timeline, path, title, error)) {
+      std::fprintf(stderr, "kestrum-host: %s\n", error.c_str());
+      written = false;
+    }
+  }
+  return written;
+}
+
+}  // namespace console
