@@ -2,7 +2,8 @@
 // table of the module against the hand-written code and the three checks the module's
 // update cycle must pass: within 15 % of the hand-written walk at 10^6 nodes, growing
 // linearly from 10^5 to 10^6 nodes (as the hand-written walk grows), and allocating
-// nothing of its own; then the tree-shape rows, a chain beside a flat tree.
+// nothing of its own; then the tree-shape rows, a chain beside a flat tree, and the
+// console's timeline checks.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,7 +15,7 @@ namespace {
 
 struct Row {
   std::string name;
-  double module_ms, hand_ms, ratio, allocations;
+  double module_ms, hand_ms, ratio, allocations, bytes_per_action;
 };
 
 // A tree-shape row (bench_depth.cpp): its median time and time per node.
@@ -39,7 +40,8 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
       if (run.counters.count("ns_per_node"))
         tree_rows_.push_back({name.substr(0, name.find("/manual_time")), counter("tree_ms"), counter("ns_per_node")});
       else
-        rows_.push_back({name, counter("module_ms"), counter("hand_ms"), counter("ratio"), counter("allocations")});
+        rows_.push_back({name, counter("module_ms"), counter("hand_ms"), counter("ratio"), counter("allocations"),
+                        counter("bytes_per_action")});
     }
   }
 
@@ -76,6 +78,19 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
             module_growth <= hand_growth * 1.15, detail);
     }
     check("no heap allocation of the module's own", allocation_free, "every benchmark above");
+    // The console's timeline: a long session's picture in under a second, and a record
+    // that keeps the same few bytes per action however long the session.
+    const auto small = by_name.find("timeline/draw/1000");
+    const auto large = by_name.find("timeline/draw/100000");
+    if (small != by_name.end() && large != by_name.end()) {
+      char detail[160];
+      std::snprintf(detail, sizeof detail, "%.1f ms", large->second->module_ms);
+      check("timeline of 100,000 actions drawn in under a second", large->second->module_ms < 1000, detail);
+      std::snprintf(detail, sizeof detail, "%.0f bytes per action at 10^3, %.0f at 10^5",
+                    small->second->bytes_per_action, large->second->bytes_per_action);
+      check("timeline record: at most 128 bytes per action", large->second->bytes_per_action <= 128 &&
+                                                                 small->second->bytes_per_action <= 128, detail);
+    }
     return print_tree_rows(check) && passed;
   }
 

@@ -6,6 +6,7 @@
 #include "hostsim/db3d.h"
 #include "hostsim/gpu.h"
 #include "hostsim/machine.h"
+#include "hostsim/real_memory.h"
 #include "hostsim/undo.h"
 
 namespace console {
@@ -53,6 +54,22 @@ uint64_t dropped(uint64_t before, uint64_t after) { return before > after ? befo
 
 }  // namespace
 
+// Reading the address space in use means reading the process's whole memory map, about
+// half a millisecond: it is read again only after an action that changed the real memory
+// the host holds, after a line that failed, and otherwise once SPACE_REREAD has passed
+// since the last reading, so that long sessions do not spend their time on it. In between,
+// the figure is the last one read.
+uint64_t Timeline::space_used(bool failed) {
+  const auto now = std::chrono::steady_clock::now();
+  const uint64_t held = hostsim::real_bytes_held();
+  if (rows_.empty() || failed || held != held_at_reading_ || now - read_at_ >= SPACE_REREAD) {
+    space_used_ = hostsim::mapped_bytes();
+    held_at_reading_ = held;
+    read_at_ = now;
+  }
+  return space_used_;
+}
+
 std::string figure_text(uint64_t bytes) { return bytes == Timeline_Row::NONE ? "" : std::to_string(bytes); }
 
 uint16_t Timeline::intern(const std::string& word) {
@@ -78,7 +95,7 @@ void Timeline::record(uint32_t line, const std::string& action, const std::vecto
   now.images = hostsim::image_bytes();
   now.geometry = hostsim::geometry_bytes();
   now.undo = hostsim::undo_bytes();
-  now.space_used = hostsim::mapped_bytes();
+  now.space_used = space_used(error != nullptr);
   now.space_limit = space_limit_;
   now.gpu_used = hostsim::gpu_used();
   now.budget = available_ == Timeline_Row::NONE || ram_ == Timeline_Row::NONE ? Timeline_Row::NONE

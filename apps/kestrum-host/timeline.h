@@ -6,6 +6,7 @@
 // It is written as CSV here and drawn as a picture by timeline_picture.h.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -23,7 +24,7 @@ struct Timeline_Row {
   uint64_t images;      // the image database: tree nodes and image records
   uint64_t geometry;    // the 3-D data: objects, their arts, and movies
   int64_t undo;         // the undo history's figure (the host's signed 32-bit count)
-  uint64_t space_used;  // the process's address space in use (mapped bytes)
+  uint64_t space_used;  // the process's address space in use (mapped bytes; see Timeline::space_used)
   uint64_t space_limit; // what the process may map in all since the session's "limit"; NONE before
   uint64_t gpu_used;    // the GPU memory in use that the runtime reports
   uint64_t budget;      // the smaller of the module's "Tot Available" and "Tot RAM"; NONE before
@@ -61,7 +62,10 @@ class Timeline {
   void write_csv(std::ostream& out) const;
 
  private:
+  static constexpr std::chrono::milliseconds SPACE_REREAD{50};
+
   uint16_t intern(const std::string& word);
+  uint64_t space_used(bool failed);
   void read_messages(const std::vector<hostsim::Event>& happened, uint32_t row);
   void read_clears(const std::vector<hostsim::Event>& happened, uint32_t row, const Timeline_Row& now);
 
@@ -72,6 +76,9 @@ class Timeline {
   uint64_t available_ = Timeline_Row::NONE;  // the module's "Tot Available" and "Tot RAM"
   uint64_t ram_ = Timeline_Row::NONE;
   uint64_t space_limit_ = Timeline_Row::NONE;
+  uint64_t space_used_ = 0;        // the last reading of the address space in use,
+  uint64_t held_at_reading_ = 0;   // the host's real memory then,
+  std::chrono::steady_clock::time_point read_at_;  // and when
 };
 
 // "134217728" for a figure, "" for NONE.

@@ -42,6 +42,16 @@ struct Label_Group {
   uint64_t freed = 0, cleared[3] = {0, 0, 0};
   std::string failure;
 
+  void add(const Label_Group& other) {
+    purges += other.purges;
+    freed += other.freed;
+    for (int k = 0; k < 3; ++k) {
+      clears[k] += other.clears[k];
+      cleared[k] += other.cleared[k];
+    }
+    if (failure.empty()) failure = other.failure;
+  }
+
   void add(const Timeline_Event& event) {
     switch (event.kind) {
       case Timeline_Event::PURGE:
@@ -76,68 +86,61 @@ struct Label_Group {
   }
 };
 
-// Places each marker's label just above the marker; a label that would overlap one
-// placed before it joins that one instead, which then names them all and stands centred
-// over them. Labels are placed from left to right, so only those that reach past the
-// new label's left edge are looked at: a few at most, stacked at different heights.
+// Places each marker's label just above the marker, purges' labels in one lane and
+// the others' (clears, failures) in another. Within a lane, a label that would overlap
+// the one before it joins that one instead, which then names them all and stands
+// centred over them (inside the plot) and above the highest; a label that grows so
+// overlaps the one before it in turn, and joins that one. Markers come from left to
+// right, so each lane is a stack whose top is the only label still growing.
 class Label_Placer {
  public:
   Label_Placer(Timeline_Layout& layout, const Text_Width& text_width) : layout_(layout), text_width_(text_width) {}
 
   void place(const Timeline_Event& event, const Timeline_Layout::Marker& marker) {
-    Open label;
-    label.group.add(event);
-    label.first_column = label.last_column = marker.column;
-    label.height = std::min(marker.from_height + MARKER_HEAD + 4, Timeline_Layout::PLOT_HEIGHT - LABEL_HEIGHT);
-    label.kind = event.kind;
-    measure(label);
-    for (Open& placed : open_) {
-      if (placed.right + LABEL_GAP <= label.left || placed.left >= label.right + LABEL_GAP) continue;
-      if (placed.height + LABEL_HEIGHT <= label.height || label.height + LABEL_HEIGHT <= placed.height) continue;
-      placed.group.add(event);
-      placed.last_column = marker.column;
-      measure(placed);
-      return;
+    std::vector<Group>& lane = lanes_[event.kind == Timeline_Event::PURGE ? 0 : 1];
+    Group own;
+    own.names.add(event);
+    own.kind = event.kind;
+    own.first_column = own.last_column = marker.column;
+    own.top = marker.from_height;
+    measure(own);
+    lane.push_back(own);
+    while (lane.size() > 1 && lane.back().left < lane[lane.size() - 2].right + LABEL_GAP) {
+      Group& joined = lane[lane.size() - 2];
+      joined.names.add(lane.back().names);
+      joined.last_column = lane.back().last_column;
+      joined.top = std::max(joined.top, lane.back().top);
+      measure(joined);
+      lane.pop_back();
     }
-    // Labels that end half a plot left of this marker are out of any later label's reach.
-    size_t kept = 0;
-    for (Open& placed : open_) {
-      if (placed.right + LABEL_GAP < marker.column - W / 2.0)
-        close(placed);
-      else
-        open_[kept++] = std::move(placed);
-    }
-    open_.resize(kept);
-    open_.push_back(std::move(label));
   }
 
   void finish() {
-    for (Open& placed : open_) close(placed);
-    open_.clear();
+    for (const std::vector<Group>& lane : lanes_)
+      for (const Group& group : lane) {
+        const int height = std::min(group.top + MARKER_HEAD + 4, Timeline_Layout::PLOT_HEIGHT - LABEL_HEIGHT);
+        layout_.labels.push_back({group.names.text(), group.kind, group.centre, height});
+      }
   }
 
  private:
-  struct Open {
-    Label_Group group;
-    Timeline_Event::Kind kind = Timeline_Event::PURGE;
-    int first_column = 0, last_column = 0, height = 0;
-    double left = 0, right = 0, centre = 0;
+  struct Group {
+    Label_Group names;
+    Timeline_Event::Kind kind = Timeline_Event::PURGE;  // its first marker's
+    int first_column = 0, last_column = 0, top = 0;
+    double centre = 0, left = 0, right = 0;
   };
 
-  void measure(Open& label) {
-    const double half = text_width_(label.group.text()) / 2;
-    label.centre = std::clamp((label.first_column + label.last_column) / 2.0, half, W - half);
-    label.left = label.centre - half;
-    label.right = label.centre + half;
-  }
-
-  void close(const Open& label) {
-    layout_.labels.push_back({label.group.text(), label.kind, label.centre, label.height});
+  void measure(Group& group) const {
+    const double half = text_width_(group.names.text()) / 2;
+    group.centre = std::clamp((group.first_column + group.last_column) / 2.0, half, std::max(half, W - half));
+    group.left = group.centre - half;
+    group.right = group.centre + half;
   }
 
   Timeline_Layout& layout_;
   const Text_Width& text_width_;
-  std::vector<Open> open_;
+  std::vector<Group> lanes_[2];
 };
 
 }  // namespace

@@ -147,14 +147,20 @@ void draw_scales(Painter& p, const Layout& layout) {
   p.text("actions, in the session's order", Layout::PLOT_LEFT + Layout::PLOT_WIDTH / 2.0, BOTTOM + 36, 0.5);
 }
 
+// Every marker's line; its triangle where it does not crowd the one before.
 void draw_markers(Painter& p, const Layout& layout) {
+  int last_head = -100;
   for (const Layout::Marker& marker : layout.markers) {
     p.colour(marker_colour(marker.kind));
-    const int column = std::min(marker.column, Layout::PLOT_WIDTH - 2);
-    p.span(column, column + 2, marker.to_height, marker.from_height + 1);
+    // Two columns wide, or one where a column stands for several actions.
+    const int wide = layout.note.empty() ? 2 : 1;
+    const int column = std::min(marker.column, Layout::PLOT_WIDTH - wide);
+    p.span(column, column + wide, marker.to_height, marker.from_height + 1);
     p.fill();
+    if (column - last_head < 12) continue;
+    last_head = column;
     // The triangle, pointing down at the upper end of the line.
-    const double x = Layout::PLOT_LEFT + column + 1, y = BOTTOM - 1 - marker.from_height;
+    const double x = Layout::PLOT_LEFT + column + wide / 2.0, y = BOTTOM - 1 - marker.from_height;
     cairo_set_antialias(p.cr(), CAIRO_ANTIALIAS_GRAY);
     cairo_move_to(p.cr(), x, y);
     cairo_line_to(p.cr(), x - 5, y - 8);
