@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -194,11 +196,13 @@ TEST(Console_Demo, WithoutTheModuleTheHostRunsOutOfAddressSpace) {
   std::string line;
   for (int number = std::stoi(match[1]); number > 0; --number) std::getline(demo, line);
   EXPECT_NE(line.find(" real"), std::string::npos) << line;
-  // Nothing of the module ran: no message, no result, no picture.
+  // Nothing of the module ran: no message, no result, no panel picture; only the
+  // session's timeline.
   EXPECT_EQ(run.out.find("msg "), std::string::npos);
   EXPECT_EQ(run.out.find("ret "), std::string::npos);
   EXPECT_NE(run.out.find("The eighth image"), std::string::npos);
-  EXPECT_TRUE(fs::is_empty(pictures.path));
+  EXPECT_EQ(std::distance(fs::directory_iterator(pictures.path), fs::directory_iterator()), 1);
+  EXPECT_TRUE(fs::exists(pictures.path / "demo-timeline.png"));
 }
 
 TEST(Console_Errors, WrongLinesStopTheSessionWithStatusOne) {
@@ -252,6 +256,121 @@ TEST(Console_Snapshots, RelativePathsGoIntoThePictureFolder) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::exists(folder.path / "pictures" / "sub" / "a.png"));
   EXPECT_TRUE(fs::exists(absolute));
+}
+
+// ---- The session's timeline (--timeline, and the demo's demo-timeline.png) ----------
+
+using Csv = std::vector<std::vector<std::string>>;
+
+Csv read_csv(const std::string& text) {
+  Csv rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    rows.emplace_back();
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, ',');) rows.back().push_back(field);
+    if (!line.empty() && line.back() == ',') rows.back().push_back("");
+  }
+  return rows;
+}
+
+uint64_t figure(const std::vector<std::string>& row, size_t column) {
+  return row[column].empty() ? 0 : std::stoull(row[column]);
+}
+
+// Columns of the CSV, as docs/console.md lists them.
+enum { LINE, ACTION, IMAGES, UNDO, GEOMETRY, SPACE_USED, SPACE_LIMIT, GPU_USED, BUDGET, EVENTS };
+constexpr uint64_t MiB = uint64_t{1} << 20;
+
+// The demo's record is the committed one, but for the two address-space columns, which
+// depend on the machine, the build and the run: the address space the session took
+// holds the host's real data and stays under the limit that "limit 512M" set.
+//
+// Its picture, at points that follow from the record and the scale of docs/console.md:
+// plot 900 x 400 pixels from (90, 50); action r of n in columns ceil(r * 900 / n) on; a
+// figure v reaches round(v * 400 / top) rows above the bottom, top being the first
+// multiple above the largest figure of the smallest power of two whose eightfold
+// exceeds it.
+TEST(Console_Timeline, DemoRecordIsTheCommittedOneAndItsPictureDrawsItToScale) {
+  Scratch files;
+  const Result run = run_console({"--png-dir", files.path.string(), "--timeline", "t.csv"}, "", files.path);
+  ASSERT_EQ(run.status, 0) << run.err;
+  Csv got = read_csv(read_file(files.path / "t.csv"));
+  Csv expected = read_csv(read_file(EXAMPLES / "demo-timeline.csv"));
+  ASSERT_EQ(got.size(), expected.size());
+  bool limited = false;
+  for (size_t r = 1; r < got.size(); ++r) {
+    SCOPED_TRACE(got[r][LINE]);
+    ASSERT_EQ(got[r].size(), 10u);
+    const uint64_t used = figure(got[r], SPACE_USED), held = figure(got[r], IMAGES) + figure(got[r], UNDO) +
+                                                               figure(got[r], GEOMETRY);
+    EXPECT_GE(used, held);
+    if (got[r][ACTION] == "limit") {
+      EXPECT_GE(figure(got[r], SPACE_LIMIT) - used, 512 * MiB);
+    }
+    limited = limited || !got[r][SPACE_LIMIT].empty();
+    if (limited) {
+      EXPECT_LE(used, figure(got[r], SPACE_LIMIT));
+    }
+    for (Csv* csv : {&got, &expected}) (*csv)[r][SPACE_USED] = (*csv)[r][SPACE_LIMIT] = "-";
+  }
+  EXPECT_EQ(got, expected);
+
+  const Csv csv = read_csv(read_file(files.path / "t.csv"));
+  const Picture picture(files.path / "demo-timeline.png");
+  ASSERT_TRUE(picture.width > 0);
+  ASSERT_EQ(picture.width, 1000);
+  ASSERT_EQ(picture.height, 560);
+  const size_t n = csv.size() - 1;
+  uint64_t largest = 0;
+  for (size_t r = 1; r <= n; ++r)
+    for (const size_t c : {size_t{SPACE_USED}, size_t{SPACE_LIMIT}, size_t{BUDGET}})
+      largest = std::max({largest, figure(csv[r], c), figure(csv[r], IMAGES) + figure(csv[r], UNDO) + figure(csv[r], GEOMETRY)});
+  uint64_t step = 1;
+  while (step * 8 <= largest) step *= 2;
+  const double top = static_cast<double>((largest / step + 1) * step);
+  const auto height = [&](uint64_t bytes) { return static_cast<int>(std::lround(bytes * 400.0 / top)); };
+  const auto row_of = [&](const char* line) {
+    for (size_t r = 1; r <= n; ++r)
+      if (csv[r][LINE] == line) return r - 1;
+    ADD_FAILURE() << "no line " << line;
+    return size_t{0};
+  };
+  const auto column = [&](size_t r) { return 90 + static_cast<int>((r * 900 + n - 1) / n); };
+  // Plot row k above the bottom edge is picture row 559 - 449 + k from the bottom.
+  const auto at = [&](int x, int k) { return picture.at(x, 110 + k); };
+  constexpr uint32_t WHITE = 0xFFFFFF, ORANGE = 0xFF8C00, GREY = 0x707070;
+  // Above the areas: the background, or the one-row line of the address space in use.
+  const auto above = [&](size_t r, int k) { return k == height(figure(csv[r + 1], SPACE_USED)) ? GREY : WHITE; };
+
+  // After the seventh image: 448 MiB of images, the budget's line at 512 MiB above them.
+  const int seventh = column(row_of("52")) + 3;
+  EXPECT_EQ(at(seventh, height(448 * MiB) - 1), BLUE);
+  EXPECT_EQ(at(seventh, height(448 * MiB) + 2), above(row_of("52"), height(448 * MiB) + 2));
+  EXPECT_EQ(at(seventh, height(512 * MiB)), MARK);
+  // 384 MiB of images and 64 MiB of undo; later 320 MiB of images and 64 MiB of 3-D.
+  EXPECT_EQ(at(column(row_of("65")) + 3, height(416 * MiB)), CYAN);
+  EXPECT_EQ(at(column(row_of("79")) + 3, height(352 * MiB)), MAGENTA);
+  // The purge at the eighth image: 512 MiB of images in the column before it, and in
+  // its own column the marker's line from 512 down to 384 MiB over the images left.
+  const int purge = column(row_of("59"));
+  EXPECT_EQ(csv[row_of("59") + 1][EVENTS], "purge 134217728");
+  EXPECT_EQ(at(purge - 1, height(448 * MiB)), BLUE);
+  EXPECT_EQ(at(purge, height(448 * MiB)), ORANGE);
+  EXPECT_EQ(at(purge + 1, height(448 * MiB)), ORANGE);
+  EXPECT_EQ(at(purge + 2, height(448 * MiB)), above(row_of("59"), height(448 * MiB)));
+  EXPECT_EQ(at(purge + 2, height(384 * MiB) - 1), BLUE);
+}
+
+TEST(Console_Timeline, BadOrUnwritableTimelineFilesAreErrors) {
+  const Result extension = run_console({"--timeline", "t.txt", "-"}, "");
+  EXPECT_EQ(extension.status, 1);
+  EXPECT_NE(extension.err.find("--timeline takes FILE.csv or FILE.png: t.txt"), std::string::npos) << extension.err;
+  // The session runs to its end; the file that cannot be written makes the status 1.
+  const Result unwritable = run_console({"--timeline", "/dev/null/t.csv", "-"}, "echo done\n");
+  EXPECT_EQ(unwritable.out, "done\n");
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("kestrum-host: cannot create /dev/null"), std::string::npos) << unwritable.err;
 }
 
 }  // namespace

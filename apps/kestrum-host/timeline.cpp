@@ -63,7 +63,7 @@ uint64_t Timeline::space_used(bool failed) {
   const auto now = std::chrono::steady_clock::now();
   const uint64_t held = hostsim::real_bytes_held();
   if (rows_.empty() || failed || held != held_at_reading_ || now - read_at_ >= SPACE_REREAD) {
-    space_used_ = hostsim::mapped_bytes();
+    space_used_ = dropped(hostsim::mapped_bytes(), space_base_);
     held_at_reading_ = held;
     read_at_ = now;
   }
@@ -71,6 +71,8 @@ uint64_t Timeline::space_used(bool failed) {
 }
 
 std::string figure_text(uint64_t bytes) { return bytes == Timeline_Row::NONE ? "" : std::to_string(bytes); }
+
+Timeline::Timeline() : space_base_(hostsim::mapped_bytes()) {}
 
 uint16_t Timeline::intern(const std::string& word) {
   const auto found = word_index_.find(word);
@@ -89,7 +91,8 @@ void Timeline::record(uint32_t line, const std::string& action, const std::vecto
   // The limit of the address space: what the process has mapped and what it may still
   // map, read once just after the session's "limit" line took effect. The two figures
   // are the platform's own, so this holds wherever the host model runs.
-  if (action == "limit" && !error) space_limit_ = hostsim::mapped_bytes() + hostsim::real_available_address_space();
+  if (action == "limit" && !error)
+    space_limit_ = dropped(hostsim::mapped_bytes() + hostsim::real_available_address_space(), space_base_);
 
   Timeline_Row now{};
   now.images = hostsim::image_bytes();

@@ -24,8 +24,8 @@ struct Timeline_Row {
   uint64_t images;      // the image database: tree nodes and image records
   uint64_t geometry;    // the 3-D data: objects, their arts, and movies
   int64_t undo;         // the undo history's figure (the host's signed 32-bit count)
-  uint64_t space_used;  // the process's address space in use (mapped bytes; see Timeline::space_used)
-  uint64_t space_limit; // what the process may map in all since the session's "limit"; NONE before
+  uint64_t space_used;  // the address space the process mapped since the record began (see Timeline)
+  uint64_t space_limit; // what the session's "limit" lets it map since then, in all; NONE before
   uint64_t gpu_used;    // the GPU memory in use that the runtime reports
   uint64_t budget;      // the smaller of the module's "Tot Available" and "Tot RAM"; NONE before
   uint32_t line;        // the session's line number
@@ -43,8 +43,15 @@ struct Timeline_Event {
   std::string note;  // FAILURE: the line's error
 };
 
+// The address space is counted from what the process had mapped when the record began,
+// before the session's first line (its libraries, the module, the console): what the
+// picture shows is what the session took, on the same scale as the host's data, and the
+// room its "limit" left, whatever the build maps around them (a sanitizer's shadow
+// memory reserves terabytes).
 class Timeline {
  public:
+  Timeline();
+
   // Records the host's figures after the action on session line `line`, whose first
   // word is `action`; `happened` is what the host model recorded while the action ran
   // (messages and host calls), `error` the line's error when it failed, else null.
@@ -76,6 +83,7 @@ class Timeline {
   uint64_t available_ = Timeline_Row::NONE;  // the module's "Tot Available" and "Tot RAM"
   uint64_t ram_ = Timeline_Row::NONE;
   uint64_t space_limit_ = Timeline_Row::NONE;
+  uint64_t space_base_;            // what the process had mapped when the record began
   uint64_t space_used_ = 0;        // the last reading of the address space in use,
   uint64_t held_at_reading_ = 0;   // the host's real memory then,
   std::chrono::steady_clock::time_point read_at_;  // and when
