@@ -55,24 +55,26 @@ uint64_t dropped(uint64_t before, uint64_t after) { return before > after ? befo
 }  // namespace
 
 // Reading the address space in use means reading the process's whole memory map, about
-// half a millisecond: it is read again only after an action that changed the real memory
-// the host holds, after a line that failed, and otherwise once SPACE_REREAD has passed
-// since the last reading, so that long sessions do not spend their time on it. In between,
-// the figure is the last one read.
+// half a millisecond on a busy machine, which a long session of quick actions would
+// spend most of its time on. It is read after an action that changed the real memory
+// the host holds, after a line that failed, and after any other action as long as the
+// readings so far took less than SPACE_READING_ALLOWANCE plus a twentieth of the time
+// since the record began; otherwise the row repeats the last reading.
 uint64_t Timeline::space_used(bool failed) {
-  const auto now = std::chrono::steady_clock::now();
+  using Clock = std::chrono::steady_clock;
+  const auto now = Clock::now();
   const uint64_t held = hostsim::real_bytes_held();
-  if (rows_.empty() || failed || held != held_at_reading_ || now - read_at_ >= SPACE_REREAD) {
+  if (rows_.empty() || failed || held != held_at_reading_ || reading_time_ < SPACE_READING_ALLOWANCE + (now - began_) / 20) {
     space_used_ = dropped(hostsim::mapped_bytes(), space_base_);
     held_at_reading_ = held;
-    read_at_ = now;
+    reading_time_ += Clock::now() - now;
   }
   return space_used_;
 }
 
 std::string figure_text(uint64_t bytes) { return bytes == Timeline_Row::NONE ? "" : std::to_string(bytes); }
 
-Timeline::Timeline() : space_base_(hostsim::mapped_bytes()) {}
+Timeline::Timeline() : space_base_(hostsim::mapped_bytes()), began_(std::chrono::steady_clock::now()) {}
 
 uint16_t Timeline::intern(const std::string& word) {
   const auto found = word_index_.find(word);

@@ -69,7 +69,7 @@ class Timeline {
   void write_csv(std::ostream& out) const;
 
  private:
-  static constexpr std::chrono::milliseconds SPACE_REREAD{50};
+  static constexpr std::chrono::milliseconds SPACE_READING_ALLOWANCE{50};
 
   uint16_t intern(const std::string& word);
   uint64_t space_used(bool failed);
@@ -84,9 +84,10 @@ class Timeline {
   uint64_t ram_ = Timeline_Row::NONE;
   uint64_t space_limit_ = Timeline_Row::NONE;
   uint64_t space_base_;            // what the process had mapped when the record began
+  std::chrono::steady_clock::time_point began_;
   uint64_t space_used_ = 0;        // the last reading of the address space in use,
   uint64_t held_at_reading_ = 0;   // the host's real memory then,
-  std::chrono::steady_clock::time_point read_at_;  // and when
+  std::chrono::steady_clock::duration reading_time_{};  // and what the readings took in all
 };
 
 // "134217728" for a figure, "" for NONE.
