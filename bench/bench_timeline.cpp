@@ -15,6 +15,7 @@
 #include "apps/kestrum-host/timeline.h"
 #include "apps/kestrum-host/timeline_picture.h"
 #include "hostsim/db2d.h"
+#include "hostsim/events.h"
 #include "hostsim/reset.h"
 #include "hostsim/undo.h"
 
@@ -26,16 +27,15 @@ constexpr uint64_t PURGE_EVERY = 397;
 console::Timeline session_of(int64_t actions) {
   hostsim::reset();
   console::Timeline timeline;
-  const std::vector<hostsim::Event> quiet;
-  std::vector<hostsim::Event> purge;
-  purge.push_back({hostsim::Event::MESSAGE, 4, "The memory manager has cleared \x01" "300 MiB\x02 of memory",
-                   int64_t{300} << 20});
+  timeline.expect(static_cast<size_t>(actions));
   for (int64_t a = 0; a < actions; ++a) {
     const uint64_t step = static_cast<uint64_t>(a) % PURGE_EVERY;
     const bool purged = step == PURGE_EVERY - 1;
     hostsim::add_node("/", purged ? 96 * MIB : (100 + step) * MIB);
     hostsim::set_undo_bytes(static_cast<int32_t>((static_cast<uint64_t>(a) % 1000) * 65536));
-    timeline.record(static_cast<uint32_t>(a + 1), purged ? "update" : "node", purged ? purge : quiet, nullptr);
+    if (purged) hostsim::record_message(4, "The memory manager has cleared \x01" "300 MiB\x02 of memory", int64_t{300} << 20);
+    timeline.record(static_cast<uint32_t>(a + 1), purged ? "update" : "node", hostsim::events(), nullptr);
+    hostsim::clear_events();
   }
   return timeline;
 }

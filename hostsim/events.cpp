@@ -1,5 +1,6 @@
 #include "hostsim/events.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -9,6 +10,14 @@ namespace hostsim {
 
 namespace {
 std::vector<Event> g_events;
+// Event index and count, in order. Room for more than an entry point writes between two
+// clears is made at once, so that recording them takes no memory while a session runs
+// (a session near its address-space limit has none to spare).
+std::vector<std::pair<size_t, int64_t>> g_byte_counts = [] {
+  std::vector<std::pair<size_t, int64_t>> counts;
+  counts.reserve(64);
+  return counts;
+}();
 bool g_recording = true;
 bool g_recording_calls = true;
 Sink g_sink;
@@ -21,13 +30,15 @@ void keep(Event event) {
 
 const Reset_Registration g_reset{[] {
   g_events.clear();
+  g_byte_counts.clear();
   g_recording = true;
   g_recording_calls = true;
 }};
 }  // namespace
 
 void record_message(int code, std::string text, std::optional<int64_t> byte_count) {
-  keep(Event{Event::MESSAGE, code, std::move(text), byte_count});
+  if (byte_count && g_recording) g_byte_counts.emplace_back(g_events.size(), *byte_count);
+  keep(Event{Event::MESSAGE, code, std::move(text)});
 }
 
 void record_call(std::string line) {
@@ -59,7 +70,17 @@ std::vector<Event> messages() {
   return out;
 }
 
-void clear_events() { g_events.clear(); }
+std::optional<int64_t> message_byte_count(size_t index) {
+  const auto found = std::lower_bound(g_byte_counts.begin(), g_byte_counts.end(), index,
+                                      [](const std::pair<size_t, int64_t>& entry, size_t at) { return entry.first < at; });
+  if (found == g_byte_counts.end() || found->first != index) return std::nullopt;
+  return found->second;
+}
+
+void clear_events() {
+  g_events.clear();
+  g_byte_counts.clear();
+}
 
 void set_recording(bool on) { g_recording = on; }
 void record_note(std::string text) { keep(Event{Event::NOTE, 0, std::move(text)}); }

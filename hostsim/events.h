@@ -17,12 +17,10 @@ struct Event {
   std::string text;  // MESSAGE: the formatted text, bytes as written;
                      // CALL: "NAME ARGS..." as the console prints it after "call ";
                      // NOTE: what the host itself has to say (a bound it reached)
-  // MESSAGE: the count that Int_2_Byte last turned into text since the previous message,
-  // if any: the exact figure behind a byte-count text such as "1.50 GiB".
-  std::optional<int64_t> byte_count = std::nullopt;
 };
 
 // Records a message / a host call / a note of the host's and hands it to the sink, if any.
+// `byte_count` is the count that Int_2_Byte last turned into text before the message, if any.
 void record_message(int code, std::string text, std::optional<int64_t> byte_count = std::nullopt);
 void record_call(std::string line);
 void record_note(std::string text);
@@ -31,6 +29,10 @@ const std::vector<Event>& events();
 std::vector<std::string> calls();            // the CALL texts, in order
 std::vector<std::string> calls_named(const std::string& name);  // those beginning "name"
 std::vector<Event> messages();               // the MESSAGE events, in order
+// For message `index` of events(): the count that Int_2_Byte last turned into text since
+// the message before, if any, which is the exact figure behind a byte-count text such
+// as "1.50 GiB". Kept apart from the events, as few messages have one.
+std::optional<int64_t> message_byte_count(size_t index);
 void clear_events();
 
 // With recording off (benchmarks, fuzzing), nothing is kept and no sink is called.

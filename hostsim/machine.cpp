@@ -2,12 +2,11 @@
 // this process, real or as set_machine fixed them; and the process's address-space limit.
 #include "hostsim/machine.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
@@ -55,23 +54,42 @@ SIZE_T saturate(uint64_t bytes) {
 
 }  // namespace
 
+// Read with plain calls into a buffer on the stack, without a heap allocation, so that
+// reading the figure (which the console does after every action of a timeline) takes no
+// address space from a process that is close to its limit.
 uint64_t mapped_bytes() {
-  std::FILE* maps = std::fopen("/proc/self/maps", "r");
-  if (!maps) return 0;
+  const int maps = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
+  if (maps < 0) return 0;
   uint64_t total = 0;
-  char line[512];
-  while (std::fgets(line, sizeof line, maps)) {
-    uint64_t start = 0;
-    uint64_t end = 0;
-    const bool whole_line = std::strchr(line, '\n') != nullptr;
-    const bool parsed = std::sscanf(line, "%" SCNx64 "-%" SCNx64, &start, &end) == 2;
-    // A path longer than the buffer continues on the next read: skip that rest.
-    while (!whole_line && std::fgets(line, sizeof line, maps) && !std::strchr(line, '\n')) {
+  // Each line begins "START-END " in hexadecimal; the rest of it is skipped.
+  enum { START, END, REST } field = START;
+  uint64_t bounds[2] = {0, 0};
+  bool parsed = true;
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = read(maps, buffer, sizeof buffer)) > 0) {
+    for (ssize_t i = 0; i < got; ++i) {
+      const char c = buffer[i];
+      if (c == '\n') {
+        const uint64_t start = bounds[0], end = bounds[1];
+        // [vsyscall] and the like lie beyond the user address space.
+        if (field == REST && parsed && start < USER_ADDRESS_SPACE && end > start)
+          total += (end < USER_ADDRESS_SPACE ? end : USER_ADDRESS_SPACE) - start;
+        field = START;
+        bounds[0] = bounds[1] = 0;
+        parsed = true;
+      } else if (field != REST) {
+        if (c == (field == START ? '-' : ' ')) {
+          field = field == START ? END : REST;
+          continue;
+        }
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        parsed = parsed && digit >= 0;
+        bounds[field] = bounds[field] * 16 + static_cast<uint64_t>(digit < 0 ? 0 : digit);
+      }
     }
-    if (!parsed || start >= USER_ADDRESS_SPACE || end <= start) continue;  // [vsyscall] and the like
-    total += (end < USER_ADDRESS_SPACE ? end : USER_ADDRESS_SPACE) - start;
   }
-  std::fclose(maps);
+  close(maps);
   return total;
 }
 

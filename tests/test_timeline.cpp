@@ -8,6 +8,7 @@
 #include "apps/kestrum-host/timeline.h"
 #include "apps/kestrum-host/timeline_layout.h"
 #include "hostsim/db2d.h"
+#include "hostsim/events.h"
 #include "hostsim/reset.h"
 #include "hostsim/undo.h"
 
@@ -15,10 +16,6 @@ namespace {
 
 constexpr uint64_t MiB = uint64_t{1} << 20;
 
-hostsim::Event purge_report(uint64_t freed) {
-  return hostsim::Event{hostsim::Event::MESSAGE, 4, "The memory manager has cleared \x01-\x02 of memory",
-                        static_cast<int64_t>(freed)};
-}
 
 // 1,800 actions on 900 columns: two actions a column, the larger shown. Images hold
 // 1 MiB, but 9 MiB at action 1001 and 5 MiB with 2 MiB of undo at action 1200; three
@@ -26,17 +23,20 @@ hostsim::Event purge_report(uint64_t freed) {
 TEST(Timeline_Layout, LongSessionsShowEachColumnsLargestAndMergeCrowdedLabels) {
   hostsim::reset();
   console::Timeline timeline;
-  const std::vector<hostsim::Event> budget = {
-      {hostsim::Event::MESSAGE, 11, "Memory Manager (32 bit) -> x Tot Available", int64_t{64} << 20},
-      {hostsim::Event::MESSAGE, 11, "Memory Manager (32 bit) -> x Tot RAM", int64_t{96} << 20}};
+  const auto purge_report = [](uint64_t freed) {
+    hostsim::record_message(4, "The memory manager has cleared \x01-\x02 of memory", static_cast<int64_t>(freed));
+  };
   for (uint32_t a = 0; a < 1800; ++a) {
     hostsim::add_node("/", a == 1000 ? 9 * MiB : a == 1199 ? 5 * MiB : MiB);
     hostsim::set_undo_bytes(a == 1199 ? 2 * MiB : 0);
-    std::vector<hostsim::Event> happened;
-    if (a == 0) happened = budget;
-    if (a == 300 || a == 302 || a == 306) happened.push_back(purge_report(MiB));
-    if (a == 1500) happened.push_back(purge_report(2 * MiB));
-    timeline.record(a + 1, "node", happened, nullptr);
+    if (a == 0) {
+      hostsim::record_message(11, "Memory Manager (32 bit) -> x Tot Available", int64_t{64} << 20);
+      hostsim::record_message(11, "Memory Manager (32 bit) -> x Tot RAM", int64_t{96} << 20);
+    }
+    if (a == 300 || a == 302 || a == 306) purge_report(MiB);
+    if (a == 1500) purge_report(2 * MiB);
+    timeline.record(a + 1, "node", hostsim::events(), nullptr);
+    hostsim::clear_events();
   }
   ASSERT_EQ(timeline.rows().size(), 1800u);
   EXPECT_EQ(timeline.rows()[5].budget, 64 * MiB);  // the smaller of the two figures

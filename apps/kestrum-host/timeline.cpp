@@ -1,6 +1,7 @@
 #include "apps/kestrum-host/timeline.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "hostsim/db2d.h"
 #include "hostsim/db3d.h"
@@ -13,20 +14,24 @@ namespace console {
 
 namespace {
 
-constexpr uint16_t MOST_WORDS = UINT16_MAX;  // past that many distinct words, the last stands for the rest
+// Past that many distinct action words (only wrong lines at the prompt bring new ones),
+// the last stands for the rest.
+constexpr size_t MOST_WORDS = 256;
 
-bool starts_with(const std::string& text, const std::string& prefix) {
+// Text tests on views, so that recording allocates nothing while a session runs.
+bool starts_with(std::string_view text, std::string_view prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool ends_with(const std::string& text, const std::string& suffix) {
+bool ends_with(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// A count the module turned into text, as a byte count; NONE without one (a host that
-// gave no text still saw the count).
-uint64_t count_of(const hostsim::Event& event) {
-  return event.byte_count && *event.byte_count >= 0 ? static_cast<uint64_t>(*event.byte_count) : Timeline_Row::NONE;
+// The count behind message `index` of the host model's record, as a byte count; NONE
+// without one (a host that gave no text still saw the count).
+uint64_t count_of(size_t index) {
+  const std::optional<int64_t> count = hostsim::message_byte_count(index);
+  return count && *count >= 0 ? static_cast<uint64_t>(*count) : Timeline_Row::NONE;
 }
 
 // CSV quoting: a field with a comma, a quote or a line break goes in quotes, its quotes doubled.
@@ -76,14 +81,20 @@ std::string figure_text(uint64_t bytes) { return bytes == Timeline_Row::NONE ? "
 
 Timeline::Timeline() : space_base_(hostsim::mapped_bytes()), began_(std::chrono::steady_clock::now()) {}
 
+void Timeline::expect(size_t actions) {
+  rows_.reserve(actions > 0 ? actions : 4096);
+  events_.reserve(64);
+  words_.reserve(MOST_WORDS);
+}
+
+// A look through the few distinct words (the console has about forty actions); each is
+// kept once, short ones without a heap allocation of their own.
 uint16_t Timeline::intern(const std::string& word) {
-  const auto found = word_index_.find(word);
-  if (found != word_index_.end()) return found->second;
-  if (words_.size() == MOST_WORDS) return MOST_WORDS - 1;
+  for (size_t i = 0; i < words_.size(); ++i)
+    if (words_[i] == word) return static_cast<uint16_t>(i);
+  if (words_.size() == MOST_WORDS) return static_cast<uint16_t>(MOST_WORDS - 1);
   words_.push_back(word);
-  const uint16_t index = static_cast<uint16_t>(words_.size() - 1);
-  word_index_.emplace(word, index);
-  return index;
+  return static_cast<uint16_t>(words_.size() - 1);
 }
 
 void Timeline::record(uint32_t line, const std::string& action, const std::vector<hostsim::Event>& happened,
@@ -116,15 +127,16 @@ void Timeline::record(uint32_t line, const std::string& action, const std::vecto
 // The module's budget lines and its purge reports. The figures are the exact counts
 // the host's byte-count text was given, whatever the text shows.
 void Timeline::read_messages(const std::vector<hostsim::Event>& happened, uint32_t row) {
-  static const std::string BUDGET = "Memory Manager (32 bit) -> ";
-  static const std::string PURGE = "The memory manager has cleared ";
-  for (const hostsim::Event& event : happened) {
+  constexpr std::string_view BUDGET = "Memory Manager (32 bit) -> ";
+  constexpr std::string_view PURGE = "The memory manager has cleared ";
+  for (size_t i = 0; i < happened.size(); ++i) {
+    const hostsim::Event& event = happened[i];
     if (event.kind != hostsim::Event::MESSAGE) continue;
     if (event.code == 11 && starts_with(event.text, BUDGET)) {
-      if (ends_with(event.text, " Tot Available")) available_ = count_of(event);
-      if (ends_with(event.text, " Tot RAM")) ram_ = count_of(event);
+      if (ends_with(event.text, " Tot Available")) available_ = count_of(i);
+      if (ends_with(event.text, " Tot RAM")) ram_ = count_of(i);
     } else if (event.code == 4 && starts_with(event.text, PURGE)) {
-      const uint64_t freed = count_of(event);
+      const uint64_t freed = count_of(i);
       events_.push_back(Timeline_Event{Timeline_Event::PURGE, row, freed == Timeline_Row::NONE ? 0 : freed, {}});
     }
   }

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "hostsim/events.h"
@@ -52,9 +51,15 @@ class Timeline {
  public:
   Timeline();
 
+  // Makes room for a session of `actions` actions (0: not known, room for a few
+  // thousand), before its first line: the record then grows without taking address space
+  // while the session runs, where a "limit" may leave none to spare.
+  void expect(size_t actions);
+
   // Records the host's figures after the action on session line `line`, whose first
   // word is `action`; `happened` is what the host model recorded while the action ran
-  // (messages and host calls), `error` the line's error when it failed, else null.
+  // (hostsim::events(): messages and host calls), `error` the line's error when it
+  // failed, else null.
   void record(uint32_t line, const std::string& action, const std::vector<hostsim::Event>& happened,
               const char* error);
 
@@ -79,7 +84,6 @@ class Timeline {
   std::vector<Timeline_Row> rows_;
   std::vector<Timeline_Event> events_;
   std::vector<std::string> words_;  // the distinct action words, in order of first use
-  std::unordered_map<std::string, uint16_t> word_index_;
   uint64_t available_ = Timeline_Row::NONE;  // the module's "Tot Available" and "Tot RAM"
   uint64_t ram_ = Timeline_Row::NONE;
   uint64_t space_limit_ = Timeline_Row::NONE;
