@@ -51,8 +51,11 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
     std::map<std::string, const Row*> by_name;
     bool allocation_free = true;
     for (const Row& row : rows_) {
-      std::printf("%-24s %12.4f %12.4f %8.3f %12.1f\n", row.name.c_str(), row.module_ms, row.hand_ms, row.ratio,
-                  row.allocations);
+      if (row.hand_ms == 0)  // a measurement of the console's, without a hand-written twin
+        std::printf("%-24s %12.4f %12s %8s %12.1f\n", row.name.c_str(), row.module_ms, "-", "-", row.allocations);
+      else
+        std::printf("%-24s %12.4f %12.4f %8.3f %12.1f\n", row.name.c_str(), row.module_ms, row.hand_ms, row.ratio,
+                    row.allocations);
       by_name[row.name] = &row;
       allocation_free = allocation_free && row.allocations == 0;
     }
