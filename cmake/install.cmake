@@ -4,7 +4,7 @@
 #   lib/kestrum/libkestrum-hostsim.so         the host model and the simulated CUDA runtime
 #   lib/kestrum/libkestrum-cudart-sim.so        that the console needs at run time
 #   share/doc/kestrum/                        README.md, LICENSE, docs/console.md and the
-#                                             panel's picture, examples/
+#                                             panel's and timelines' pictures, examples/
 # The libraries are the console's own, not for other programs, so they stay out of the
 # linker's search path; the console finds them through its RPATH. On Windows they lie
 # beside the console in bin/, where Windows looks for a program's DLLs. Nothing of the
@@ -35,5 +35,6 @@ target_compile_definitions(kestrum-hostsim PRIVATE
 
 # The README's links to docs/ and examples/ hold in the installed folder too.
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES docs/console.md docs/panel.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES docs/console.md docs/panel.png docs/timeline.png docs/timeline-no-module.png
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(DIRECTORY examples DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -37,7 +37,8 @@ root=$scratch/root/$prefix
 
 doc=share/doc/kestrum
 diff -u <(printf "$prefix%s\n" bin/kestrum-host "$libdir"/kestrum/{kestrum.so,libkestrum-hostsim.so,libkestrum-cudart-sim.so} \
-            $doc/{README.md,LICENSE,docs/console.md,docs/panel.png,examples/demo.session,examples/demo.expected} | sort) \
+            $doc/{README.md,LICENSE,docs/{console.md,panel.png,timeline.png,timeline-no-module.png}} \
+            $doc/examples/{demo.session,demo.expected,demo-timeline.csv} | sort) \
         <(cd "$scratch/root" && find . -type f -o -type l | sed 's|^\./||' | sort) || fail "installed files"
 
 for file in "$root"bin/kestrum-host "$root$libdir"/kestrum/*.so; do
