@@ -33,7 +33,8 @@ console::Timeline session_of(int64_t actions) {
     const bool purged = step == PURGE_EVERY - 1;
     hostsim::add_node("/", purged ? 96 * MIB : (100 + step) * MIB);
     hostsim::set_undo_bytes(static_cast<int32_t>((static_cast<uint64_t>(a) % 1000) * 65536));
-    if (purged) hostsim::record_message(4, "The memory manager has cleared \x01" "300 MiB\x02 of memory", int64_t{300} << 20);
+    if (purged)
+      hostsim::record_message(4, "The memory manager has cleared \x01" "300 MiB\x02 of memory", int64_t{300} << 20);
     timeline.record(static_cast<uint32_t>(a + 1), purged ? "update" : "node", hostsim::events(), nullptr);
     hostsim::clear_events();
   }

@@ -71,8 +71,8 @@ std::vector<Event> messages() {
 }
 
 std::optional<int64_t> message_byte_count(size_t index) {
-  const auto found = std::lower_bound(g_byte_counts.begin(), g_byte_counts.end(), index,
-                                      [](const std::pair<size_t, int64_t>& entry, size_t at) { return entry.first < at; });
+  const auto before = [](const std::pair<size_t, int64_t>& entry, size_t at) { return entry.first < at; };
+  const auto found = std::lower_bound(g_byte_counts.begin(), g_byte_counts.end(), index, before);
   if (found == g_byte_counts.end() || found->first != index) return std::nullopt;
   return found->second;
 }

@@ -325,7 +325,8 @@ TEST(Console_Timeline, DemoRecordIsTheCommittedOneAndItsPictureDrawsItToScale) {
   uint64_t largest = 0;
   for (size_t r = 1; r <= n; ++r)
     for (const size_t c : {size_t{SPACE_USED}, size_t{SPACE_LIMIT}, size_t{BUDGET}})
-      largest = std::max({largest, figure(csv[r], c), figure(csv[r], IMAGES) + figure(csv[r], UNDO) + figure(csv[r], GEOMETRY)});
+      largest = std::max({largest, figure(csv[r], c),
+                          figure(csv[r], IMAGES) + figure(csv[r], UNDO) + figure(csv[r], GEOMETRY)});
   uint64_t step = 1;
   while (step * 8 <= largest) step *= 2;
   const double top = static_cast<double>((largest / step + 1) * step);

@@ -338,9 +338,10 @@ int run(const Options& options) {
     // The host's data go and the address-space limit is lifted first, so that drawing
     // finds room even after the session ran into the limit.
     hostsim::reset();
-    const std::string name = options.session.empty() ? "demo.session"
+    const std::string file = std::filesystem::path(options.session).filename().string();
+    const std::string name = options.session.empty()   ? "demo.session"
                              : options.session == "-" ? "standard input"
-                                                       : hostsim::printable(std::filesystem::path(options.session).filename().string());
+                                                      : hostsim::printable(file);
     const std::string title = "Memory over time: " + name + (session.module_loaded ? "" : ", without the module");
     if (!console::write_timelines(timeline, timelines, title) && status == EXIT_SUCCESS) status = EXIT_WRONG_ACTION;
   }

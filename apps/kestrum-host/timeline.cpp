@@ -7,6 +7,7 @@
 #include "hostsim/db3d.h"
 #include "hostsim/gpu.h"
 #include "hostsim/machine.h"
+#include "hostsim/printable.h"
 #include "hostsim/real_memory.h"
 #include "hostsim/undo.h"
 
@@ -69,7 +70,8 @@ uint64_t Timeline::space_used(bool failed) {
   using Clock = std::chrono::steady_clock;
   const auto now = Clock::now();
   const uint64_t held = hostsim::real_bytes_held();
-  if (rows_.empty() || failed || held != held_at_reading_ || reading_time_ < SPACE_READING_ALLOWANCE + (now - began_) / 20) {
+  const bool allowed = reading_time_ < SPACE_READING_ALLOWANCE + (now - began_) / 20;
+  if (rows_.empty() || failed || held != held_at_reading_ || allowed) {
     space_used_ = dropped(hostsim::mapped_bytes(), space_base_);
     held_at_reading_ = held;
     reading_time_ += Clock::now() - now;
@@ -119,8 +121,8 @@ void Timeline::record(uint32_t line, const std::string& action, const std::vecto
   now.line = line;
   now.action = intern(action);
   // Only the panel's buttons and script lines clear on request.
-  if (action == "click" || (action.size() > 1 && action.back() == ':')) read_clears(happened, row, now);
-  if (error) events_.push_back(Timeline_Event{Timeline_Event::FAILURE, row, 0, error});
+  if (action == "click" || (action.size() > 1 && action.back() == ':')) read_clears(row, now);
+  if (error) events_.push_back(Timeline_Event{Timeline_Event::FAILURE, row, 0, hostsim::printable(error)});
   rows_.push_back(now);
 }
 
@@ -142,28 +144,20 @@ void Timeline::read_messages(const std::vector<hostsim::Event>& happened, uint32
   }
 }
 
-// A clear by button or script line shows in the host calls it made before it told the
-// host that memory changed (what follows may be an update delivered at once, with a
-// purge of its own): the nodes' cleanups, the undo history's reset, or the walk over
-// the 3-D objects that deletes the geometry.
-void Timeline::read_clears(const std::vector<hostsim::Event>& happened, uint32_t row, const Timeline_Row& now) {
-  bool images = false, undo = false, geometry = false;
-  for (const hostsim::Event& event : happened) {
-    if (event.kind != hostsim::Event::CALL) continue;
-    if (starts_with(event.text, "Fct_Update ")) break;
-    images = images || starts_with(event.text, "User_Cleanup ");
-    undo = undo || event.text == "Undo_Reset";
-    geometry = geometry || starts_with(event.text, "Iterator_Init Kestrum: Memory_Cleanup_Geom ");
-  }
-  const Timeline_Row* before = rows_.empty() ? nullptr : &rows_.back();
-  const auto freed = [&](uint64_t was, uint64_t is) { return before ? dropped(was, is) : 0; };
-  if (images)
-    events_.push_back({Timeline_Event::CLEAR_IMAGES, row, freed(before ? before->images : 0, now.images), {}});
-  if (undo)
-    events_.push_back({Timeline_Event::CLEAR_UNDO, row,
-                       freed(before ? positive(before->undo) : 0, positive(now.undo)), {}});
-  if (geometry)
-    events_.push_back({Timeline_Event::CLEAR_GEOMETRY, row, freed(before ? before->geometry : 0, now.geometry), {}});
+// A clear by button or script line shows in what the host holds: each kind that holds
+// less after the action was cleared, by the amount it gave back. Images that a purge in
+// the same action freed (an update the host delivered at once) are the purge's. The host
+// records its calls only while they are logged, so the calls themselves do not tell.
+void Timeline::read_clears(uint32_t row, const Timeline_Row& now) {
+  if (rows_.empty()) return;
+  const Timeline_Row& before = rows_.back();
+  const bool purged = !events_.empty() && events_.back().row == row && events_.back().kind == Timeline_Event::PURGE;
+  const uint64_t images = dropped(before.images, now.images);
+  const uint64_t undo = dropped(positive(before.undo), positive(now.undo));
+  const uint64_t geometry = dropped(before.geometry, now.geometry);
+  if (images > 0 && !purged) events_.push_back({Timeline_Event::CLEAR_IMAGES, row, images, {}});
+  if (undo > 0) events_.push_back({Timeline_Event::CLEAR_UNDO, row, undo, {}});
+  if (geometry > 0) events_.push_back({Timeline_Event::CLEAR_GEOMETRY, row, geometry, {}});
 }
 
 void Timeline::write_csv(std::ostream& out) const {

@@ -39,7 +39,7 @@ struct Timeline_Event {
   Kind kind;
   uint32_t row;      // the action's row
   uint64_t bytes;    // PURGE: what the module said it freed; a clear: what its kind gave back
-  std::string note;  // FAILURE: the line's error
+  std::string note;  // FAILURE: the line's error, its bytes shown as the console shows them
 };
 
 // The address space is counted from what the process had mapped when the record began,
@@ -79,7 +79,7 @@ class Timeline {
   uint16_t intern(const std::string& word);
   uint64_t space_used(bool failed);
   void read_messages(const std::vector<hostsim::Event>& happened, uint32_t row);
-  void read_clears(const std::vector<hostsim::Event>& happened, uint32_t row, const Timeline_Row& now);
+  void read_clears(uint32_t row, const Timeline_Row& now);
 
   std::vector<Timeline_Row> rows_;
   std::vector<Timeline_Event> events_;

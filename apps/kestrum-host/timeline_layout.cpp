@@ -188,7 +188,8 @@ Timeline_Layout lay_out(const Timeline& timeline, const Text_Width& text_width) 
   layout.step = tick_step(largest);
   layout.top = (largest / layout.step + 1) * layout.step;
   for (uint64_t k = 0; k * layout.step <= layout.top; ++k)
-    layout.byte_ticks.push_back({layout.height_of(k * layout.step), k == 0 ? "0" : hostsim::human_byte_text(k * layout.step)});
+    layout.byte_ticks.push_back(
+        {layout.height_of(k * layout.step), k == 0 ? "0" : hostsim::human_byte_text(k * layout.step)});
 
   if (n > 0) {
     const uint64_t step = action_step(n);
@@ -213,7 +214,8 @@ Timeline_Layout lay_out(const Timeline& timeline, const Text_Width& text_width) 
     layout.markers.push_back(marker);
     layout.has_purge = layout.has_purge || event.kind == Timeline_Event::PURGE;
     layout.has_failure = layout.has_failure || event.kind == Timeline_Event::FAILURE;
-    layout.has_clears = layout.has_clears || (event.kind != Timeline_Event::PURGE && event.kind != Timeline_Event::FAILURE);
+    layout.has_clears =
+        layout.has_clears || (event.kind != Timeline_Event::PURGE && event.kind != Timeline_Event::FAILURE);
     placer.place(event, marker);
   }
   placer.finish();

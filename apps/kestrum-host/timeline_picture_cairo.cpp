@@ -46,7 +46,8 @@ class Painter {
   void fill() { cairo_fill(cr_); }
 
   void font(double size, bool bold = false) {
-    cairo_select_font_face(cr_, FONT, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(cr_, FONT, CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr_, size);
   }
   double width(const std::string& text) {
