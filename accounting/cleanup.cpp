@@ -66,7 +66,7 @@ uint64_t Memory_Cleanup_DB(unsigned short level, Orvan_2D* start) {
 
 void Memory_Cleanup_Geom() {
   Message(MSG_TRACE_MEMORY, "in Memory_Cleanup_Geom()");
-  const unsigned short id = Iterator_Init("Kestrum: Memory_Cleanup_Geom", nullptr);
+  const unsigned short id = Iterator_Init(Host_Text("Kestrum: Memory_Cleanup_Geom"), nullptr);
   if (id != 0) {
     while (Orvan_3D* object = Iterator_Class_3D(id, ITERATOR_CLASSES_3D, nullptr, 0)) {
       object->User_Cleanup(CLEANUP_LEVEL_GEOMETRY);

@@ -1,7 +1,9 @@
 // Finding the CUDA runtime at run time. A runtime the process already has comes first
 // (a host that uses CUDA itself has loaded one, and the module must share it); else the
-// machine's library is opened privately under its usual names and kept open until the
-// module is unloaded.
+// machine's library is opened privately under its usual names. On Linux it is closed
+// when the module is unloaded. On Windows it is kept for the life of the process: the
+// module's static destructors run inside DllMain, where FreeLibrary is forbidden, and a
+// host may unload the module at process exit, when releasing it is pointless anyway.
 #include "accounting/cuda_runtime.h"
 
 #include <cstddef>
@@ -75,9 +77,11 @@ struct Runtime {
   bool take(Library library);
   bool take_from_process();
   bool find();
+#ifndef _WIN32
   ~Runtime() {
     if (opened) Close_Library(opened);
   }
+#endif
 };
 
 Runtime g_runtime;

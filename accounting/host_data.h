@@ -14,7 +14,7 @@ constexpr unsigned int ITERATOR_CLASSES_3D = 0x3FFF;  // every class of 3-D obje
 // that finds nothing leaves the cache empty, so the next call asks again.
 template <typename T>
 T* Host_Variable(T*& cache, const char* name) {
-  if (!cache) cache = static_cast<T*>(Fct_Variable_Get(name, nullptr, nullptr, nullptr, 0));
+  if (!cache) cache = static_cast<T*>(Fct_Variable_Get(Host_Text(name), nullptr, nullptr, nullptr, 0));
   return cache;
 }
 

@@ -105,7 +105,7 @@ uint64_t Memory_Compute_DB(Orvan_2D* start) {
 
   // The node stays locked until its whole subtree is measured, so the locks nest from
   // the root down and are released in reverse order.
-  start->Mutex_Open("Memory_Compute_DB");
+  start->Mutex_Open(Host_Text("Memory_Compute_DB"));
   total += start->User_Memory();
   // The count is asked again before each child: the host may change it meanwhile.
   // One frame a level: 96 bytes in the i686 build, so a 1 MiB thread stack takes about
@@ -114,7 +114,7 @@ uint64_t Memory_Compute_DB(Orvan_2D* start) {
     // A null child must not be passed on: null would mean the whole database.
     if (Orvan_2D* child = start->Child_Get_Pt(i)) total += Memory_Compute_DB(child);
   }
-  start->Mutex_Close("Memory_Compute_DB");
+  start->Mutex_Close(Host_Text("Memory_Compute_DB"));
   return total;
 }
 
@@ -135,7 +135,7 @@ uint64_t Memory_Compute_Geom() {
   uint64_t total = Movies(v.file_nb, v.file_pt);
   total += Movies(v.tag_nb, v.tag_pt);
 
-  const unsigned short id = Iterator_Init("Kestrum: Memory_Compute_Geom", nullptr);
+  const unsigned short id = Iterator_Init(Host_Text("Kestrum: Memory_Compute_Geom"), nullptr);
   if (id == 0) return total;
   while (Orvan_3D* object = Iterator_Class_3D(id, ITERATOR_CLASSES_3D, nullptr, 0)) {
     total += object->User_Memory();

@@ -43,7 +43,7 @@ uint64_t g_geometry = 0;
 
 template <typename T>
 T* variable(const char* name) {
-  return static_cast<T*>(Fct_Variable_Get(name, nullptr, nullptr, nullptr, 0));
+  return static_cast<T*>(Fct_Variable_Get(Host_Text(name), nullptr, nullptr, nullptr, 0));
 }
 
 // The host's tables, looked up once as the module does.
@@ -63,10 +63,10 @@ const Host_Tables& tables() {
 }
 
 uint64_t hand_tree(Orvan_2D* node) {
-  node->Mutex_Open("Memory_Compute_DB");
+  node->Mutex_Open(Host_Text("Memory_Compute_DB"));
   uint64_t total = node->User_Memory();
   for (int i = 0; i < node->Child_Get_Nb(); ++i) total += hand_tree(node->Child_Get_Pt(i));
-  node->Mutex_Close("Memory_Compute_DB");
+  node->Mutex_Close(Host_Text("Memory_Compute_DB"));
   return total;
 }
 
@@ -191,7 +191,7 @@ uint64_t hand_measure() {
   images += hand_tree(*t.root_pt);
   const uint64_t undo = static_cast<uint64_t>(int64_t{Undo_Memory()});
   uint64_t geometry = hand_movies(*t.file3d_nb, *t.file3d_pt) + hand_movies(*t.tag_nb, *t.tag_pt);
-  const unsigned short id = Iterator_Init("Kestrum: Memory_Compute_Geom", nullptr);
+  const unsigned short id = Iterator_Init(Host_Text("Kestrum: Memory_Compute_Geom"), nullptr);
   while (Orvan_3D* object = Iterator_Class_3D(id, 0x3FFF, nullptr, 0))
     geometry += object->User_Memory() + Arts_3D_Size(object);
   Iterator_End(id);

@@ -1,6 +1,9 @@
 // The simulated CUDA runtime: the two calls a tool makes, behaving as the host model
-// configured them (modes in cudasim.h).
+// configured them (modes in cudasim.h). On Windows it bears the runtime's own file name
+// and calling convention (__stdcall), and its MACHINE mode finds no machine runtime.
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -20,8 +23,16 @@ int g_mode = KESTRUM_CUDASIM_MACHINE;
 uint64_t g_total = 0;
 uint64_t g_used = 0;
 
-using Version_Fn = int (*)(int*);
-using Mem_Info_Fn = int (*)(size_t*, size_t*);
+#ifdef _WIN32
+#define CUDASIM_EXPORT __declspec(dllexport)
+#define CUDASIM_API __stdcall
+#else
+#define CUDASIM_EXPORT __attribute__((visibility("default")))
+#define CUDASIM_API
+#endif
+
+using Version_Fn = int(CUDASIM_API*)(int*);
+using Mem_Info_Fn = int(CUDASIM_API*)(size_t*, size_t*);
 
 // The machine's runtime, opened privately the first time MACHINE mode needs it.
 struct Machine_Runtime {
@@ -32,6 +43,7 @@ struct Machine_Runtime {
 const Machine_Runtime& machine_runtime() {
   static const Machine_Runtime runtime = [] {
     Machine_Runtime found;
+#ifndef _WIN32
     static const char* const names[] = {"libcudart.so", "libcudart.so.13", "libcudart.so.12"};
     for (const char* name : names) {
       void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
@@ -42,6 +54,7 @@ const Machine_Runtime& machine_runtime() {
       found = Machine_Runtime{};
       dlclose(library);
     }
+#endif
     return found;
   }();
   return runtime;
@@ -58,14 +71,13 @@ size_t capped(uint64_t bytes) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) void kestrum_cudasim_configure(int mode, uint64_t total,
-                                                                       uint64_t used) {
+CUDASIM_EXPORT void kestrum_cudasim_configure(int mode, uint64_t total, uint64_t used) {
   g_mode = mode;
   g_total = total;
   g_used = used;
 }
 
-__attribute__((visibility("default"))) int cudaRuntimeGetVersion(int* version) {
+CUDASIM_EXPORT int CUDASIM_API cudaRuntimeGetVersion(int* version) {
   switch (g_mode) {
     case KESTRUM_CUDASIM_MACHINE: {
       const Machine_Runtime& machine = machine_runtime();
@@ -82,7 +94,7 @@ __attribute__((visibility("default"))) int cudaRuntimeGetVersion(int* version) {
   }
 }
 
-__attribute__((visibility("default"))) int cudaMemGetInfo(size_t* free, size_t* total) {
+CUDASIM_EXPORT int CUDASIM_API cudaMemGetInfo(size_t* free, size_t* total) {
   switch (g_mode) {
     case KESTRUM_CUDASIM_MACHINE: {
       const Machine_Runtime& machine = machine_runtime();

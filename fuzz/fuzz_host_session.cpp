@@ -198,7 +198,7 @@ void Session::host_data(uint8_t action) {
       if (in.flag()) {
         hostsim::unset_variable(VARIABLES[which]);
       } else if (which < DATA_VARIABLES) {
-        Fct_Variable_Get(VARIABLES[which], nullptr, nullptr, nullptr, 1);
+        Fct_Variable_Get(Host_Text(VARIABLES[which]), nullptr, nullptr, nullptr, 1);
       } else if (std::string(VARIABLES[which]).find("FONT_NAME") != std::string::npos) {
         hostsim::set_text_variable(VARIABLES[which], in.text(16));
       } else {

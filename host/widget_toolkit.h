@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "host/host_services.h"
 #include "platform/windows_api.h"
 
 class Tools {
@@ -63,8 +64,8 @@ class Buttons : public Tools {
   int16_t Pressed = 0;  // 1 pressed, 0 released
 };
 
-extern HWND Y_Window;              // window being drawn on outside Draw
-extern HDC Y_DC;                   // its device context
-extern CRITICAL_SECTION Critical;  // guards the two above
-extern char Critical_Flag;         // non-zero once Critical is initialised
-extern COLORREF Current_Color;     // pen colour in use
+KESTRUM_HOST_DATA extern HWND Y_Window;              // window being drawn on outside Draw
+KESTRUM_HOST_DATA extern HDC Y_DC;                   // its device context
+KESTRUM_HOST_DATA extern CRITICAL_SECTION Critical;  // guards the two above
+KESTRUM_HOST_DATA extern char Critical_Flag;         // non-zero once Critical is initialised
+KESTRUM_HOST_DATA extern COLORREF Current_Color;     // pen colour in use

@@ -356,7 +356,7 @@ Orvan_2D* Orvan_2D::Child_Get_Pt(int index) {
   return children[static_cast<size_t>(index)].get();
 }
 
-int Orvan_2D::Mutex_Open(const char* owner) {
+int Orvan_2D::Mutex_Open(char* owner) {
   hostsim::Node& node = *as_node(this);
   hostsim::record_lock("Mutex_Open", node, owner);
   if (node.holder) {
@@ -368,7 +368,7 @@ int Orvan_2D::Mutex_Open(const char* owner) {
   return 1;
 }
 
-int Orvan_2D::Mutex_Close(const char* owner) {
+int Orvan_2D::Mutex_Close(char* owner) {
   hostsim::Node& node = *as_node(this);
   hostsim::record_lock("Mutex_Close", node, owner);
   if (!node.holder || std::strcmp(node.holder, owner) != 0) {

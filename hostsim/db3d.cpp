@@ -270,7 +270,7 @@ Orvan_3D_File::~Orvan_3D_File() {
   hostsim::g_records.erase(found);
 }
 
-unsigned short Iterator_Init(const char* owner, Orvan*) {
+unsigned short Iterator_Init(char* owner, Orvan*) {
   unsigned short id = 0;
   if (hostsim::g_iterator_available) {
     hostsim::Iterator_Slot* free_slot = hostsim::slot_of(0);

@@ -5,12 +5,11 @@
 // a tool sees the machine's own runtime, if any.
 #include "hostsim/gpu.h"
 
-#include <dlfcn.h>
-
 #include <stdexcept>
 #include <string>
 
 #include "cudasim/cudasim.h"
+#include "hostsim/platform.h"
 #include "hostsim/reset.h"
 
 namespace hostsim {
@@ -20,27 +19,14 @@ namespace {
 Kestrum_Cudasim_Configure_Fn g_configure = nullptr;
 uint64_t g_used = 0;  // what the offered runtime reports in use
 
-// The folder this library was loaded from, with its final '/'.
-std::string own_folder() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&gpu_none), &info) == 0 || info.dli_fname == nullptr)
-    return "";
-  const std::string path = info.dli_fname;
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 Kestrum_Cudasim_Configure_Fn simulator() {
   if (g_configure) return g_configure;
-  const std::string path = own_folder() + KESTRUM_CUDASIM_NAME;
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
-  if (!library) {
-    const char* why = dlerror();
-    throw std::runtime_error("cannot load the simulated CUDA runtime: " +
-                             std::string(why ? why : path));
-  }
+  const std::string path = host_model_folder() + KESTRUM_CUDASIM_NAME;
+  std::string error;
+  void* library = open_library(path, true, error);
+  if (!library) throw std::runtime_error("cannot load the simulated CUDA runtime: " + error);
   g_configure = reinterpret_cast<Kestrum_Cudasim_Configure_Fn>(
-      dlsym(library, "kestrum_cudasim_configure"));
+      reinterpret_cast<void (*)()>(library_symbol(library, "kestrum_cudasim_configure")));
   if (!g_configure) throw std::runtime_error(path + " lacks kestrum_cudasim_configure");
   return g_configure;
 }

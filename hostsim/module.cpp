@@ -1,33 +1,34 @@
 #include "hostsim/module.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include <filesystem>
 
-#include <climits>
-#include <cstdlib>
+#include "hostsim/platform.h"
 
 namespace hostsim {
 
 namespace {
+#ifdef _WIN32
+constexpr char MODULE_FILE[] = "kestrum.dll";
+#else
+constexpr char MODULE_FILE[] = "kestrum.so";
+#endif
+
 template <typename Fn>
 void resolve(void* handle, const char* name, Fn& slot, std::string& missing) {
-  void* address = dlsym(handle, name);
+  void* address = library_symbol(handle, name);
   if (!address) {
     missing += missing.empty() ? "" : ", ";
     missing += name;
   }
-  slot = reinterpret_cast<Fn>(address);
+  // Through the generic function type, which an exported address converts from cleanly.
+  slot = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(address));
 }
 }  // namespace
 
 bool Module::load(const std::string& path, std::string& error) {
   unload();
-  void* opened = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!opened) {
-    const char* why = dlerror();
-    error = why ? why : ("cannot open " + path);
-    return false;
-  }
+  void* opened = open_library(path, false, error);
+  if (!opened) return false;
   std::string missing;
 #define KESTRUM_RESOLVE(name) resolve(opened, #name, name, missing)
   KESTRUM_RESOLVE(Init);
@@ -59,16 +60,17 @@ bool Module::load(const std::string& path, std::string& error) {
 #undef KESTRUM_RESOLVE
   if (!missing.empty()) {
     *this = Module{};
-    dlclose(opened);
+    close_library(opened);
     error = path + " lacks the entry point(s) " + missing;
     return false;
   }
+  watch_module_calls(opened);
   handle = opened;
   return true;
 }
 
 void Module::unload() {
-  if (handle) dlclose(handle);
+  if (handle) close_library(handle);
   *this = Module{};
 }
 
@@ -76,16 +78,12 @@ void Module::unload() {
 // rules give relative to the program (KESTRUM_INSTALLED_MODULE). The build tree's comes
 // first, and is the one named when neither exists.
 std::string default_module_path() {
-  char self[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length <= 0) return "kestrum.so";
-  const std::string path(self, static_cast<size_t>(length));
-  const std::string folder = path.substr(0, path.find_last_of('/') + 1);
-  const std::string beside = folder + "kestrum.so";
-  char installed[PATH_MAX];
-  if (access(beside.c_str(), F_OK) != 0 && realpath((folder + KESTRUM_INSTALLED_MODULE).c_str(), installed))
-    return installed;
-  return beside;
+  const std::string folder = program_folder();
+  const std::string beside = folder + MODULE_FILE;
+  std::error_code error;
+  if (folder.empty() || std::filesystem::exists(beside, error)) return beside;
+  const std::filesystem::path installed = std::filesystem::path(folder) / KESTRUM_INSTALLED_MODULE;
+  return std::filesystem::exists(installed, error) ? std::filesystem::canonical(installed, error).string() : beside;
 }
 
 }  // namespace hostsim

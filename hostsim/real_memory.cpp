@@ -1,10 +1,10 @@
 #include "hostsim/real_memory.h"
 
-#include <sys/mman.h>
-
 #include <cstring>
 #include <string>
 #include <utility>
+
+#include "hostsim/platform.h"
 
 namespace hostsim {
 
@@ -19,8 +19,8 @@ Real_Memory::Real_Memory(uint64_t bytes) {
   if (bytes > LIMIT) throw std::invalid_argument("too many bytes to hold for real");
   if (bytes == 0) return;
   const size_t size = static_cast<size_t>(bytes);
-  void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) throw Allocation_Failure(bytes);
+  void* mapped = map_pages(size);
+  if (!mapped) throw Allocation_Failure(bytes);
   std::memset(mapped, 0x5A, size);
   data_ = mapped;
   size_ = bytes;
@@ -42,7 +42,7 @@ Real_Memory& Real_Memory::operator=(Real_Memory&& other) noexcept {
 Real_Memory::~Real_Memory() { release(); }
 
 void Real_Memory::release() noexcept {
-  if (data_) munmap(data_, static_cast<size_t>(size_));
+  if (data_) unmap_pages(data_, static_cast<size_t>(size_));
   g_held -= size_;
   data_ = nullptr;
   size_ = 0;

@@ -23,7 +23,7 @@ bool same_ignoring_case(const char* a, const char* b) {
 }  // namespace
 
 // Records the check; a count that does not fit is reported with the tool's usage text.
-int Script_Arg_Check(const char* usage, int count, int expected) {
+int Script_Arg_Check(char* usage, int count, int expected) {
   if (hostsim::recording())
     hostsim::record_call("Script_Arg_Check " + std::to_string(count) + " " + std::to_string(expected));
   if (count == expected) return 1;
@@ -35,7 +35,7 @@ int Script_Arg_Check(const char* usage, int count, int expected) {
 
 // The text "*" matches every word; any other text matches a word equal to it as a whole,
 // letter case aside ("IMA" matches "ima", "im" does not). Nothing matches a null.
-int Str_Match(const char* word, const char* text) {
+int Str_Match(char* word, char* text) {
   if (word == nullptr || text == nullptr) return 0;
   if (text[0] == '*' && text[1] == '\0') return 1;
   return same_ignoring_case(word, text) ? 1 : 0;

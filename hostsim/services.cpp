@@ -82,7 +82,7 @@ void set_no_byte_text(bool on) { g_no_text = on; }
 }  // namespace hostsim
 
 // Formats the text at any length and records it under its code.
-int Error_Fct(HWND, int code, const char* format, ...) {
+int Error_Fct(HWND, int code, char* format, ...) {
   if (format == nullptr) return 0;
   va_list args;
   va_start(args, format);
@@ -94,7 +94,7 @@ int Error_Fct(HWND, int code, const char* format, ...) {
 }
 
 // The text lives in one static buffer, overwritten by the next call.
-char* Int_2_Byte(int64_t bytes, char*) {
+char* Int_2_Byte(Host_Int64 bytes, char*) {
   static char text[64];
   g_last_count = bytes;
   if (g_no_text) return nullptr;
@@ -110,12 +110,12 @@ char* Int_2_Byte(int64_t bytes, char*) {
   return g_text_length != 0 ? stretch(text) : text;
 }
 
-int Fct_Redraw(uint64_t flags, void*, void*, Region_2D*) {
+int Fct_Redraw(Host_UInt64 flags, void*, void*, Region_2D*) {
   hostsim::record_call("Fct_Redraw " + hostsim::hex_word(flags));
   return 1;
 }
 
-int Fct_Help(const char* page, const char* entry) {
+int Fct_Help(char* page, char* entry) {
   hostsim::record_call(std::string("Fct_Help ") + (page ? page : "null") + " " +
                        (entry ? entry : "null"));
   return 1;

@@ -1,9 +1,6 @@
 // The widget toolkit: side table, the five drawing globals, and the widgets' looks,
-// painted with Cairo straight into the window's pixel buffer.
+// painted through the platform's painter (hostsim/painter.h) into the widget's window.
 #include "hostsim/toolkit.h"
-
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -15,6 +12,7 @@
 #include "host/host_services.h"
 #include "hostsim/events.h"
 #include "hostsim/format_text.h"
+#include "hostsim/painter.h"
 #include "hostsim/reset.h"
 #include "hostsim/windows.h"
 
@@ -102,137 +100,6 @@ uint32_t mix(uint32_t rgb, uint32_t target, double amount) {
 }
 
 // ---- Painting ------------------------------------------------------------------------
-
-// Cairo and fontconfig keep the fonts they loaded until told to let go: done once at exit,
-// so that a leak checker sees only what the process really lost.
-void release_fonts_at_exit() {
-  static const bool registered = [] {
-    std::atexit([] {
-      cairo_debug_reset_static_data();
-      FcFini();
-    });
-    return true;
-  }();
-  (void)registered;
-}
-
-// A Cairo context over one window's pixels, in device coordinates (top row 0). The
-// widget rectangles (origin bottom-left, y upward) are flipped on the way in.
-class Painter {
- public:
-  explicit Painter(HWND window) {
-    uint32_t* pixels = window_pixels(window);
-    if (!pixels) return;
-    height_ = window_height(window);
-    const int width = window_width(window);
-    surface_ = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
-                                                   CAIRO_FORMAT_RGB24, width, height_,
-                                                   width * static_cast<int>(sizeof(uint32_t)));
-    cr_ = cairo_create(surface_);
-    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
-  }
-  ~Painter() {
-    if (cr_) cairo_destroy(cr_);
-    if (surface_) {
-      cairo_surface_flush(surface_);
-      cairo_surface_destroy(surface_);
-    }
-  }
-  Painter(const Painter&) = delete;
-  Painter& operator=(const Painter&) = delete;
-
-  explicit operator bool() const { return cr_ != nullptr; }
-
-  // Device top row of a widget rectangle.
-  int top(const Tools& w) const { return height_ - (w.Y + w.DY); }
-
-  void fill(int left, int top_row, int width, int height, uint32_t rgb) {
-    if (width <= 0 || height <= 0) return;
-    colour(rgb);
-    cairo_rectangle(cr_, left, top_row, width, height);
-    cairo_fill(cr_);
-  }
-
-  // Raised (light top-left) or sunken (dark top-left) edges, `thickness` pixels.
-  void bevel(int left, int top_row, int width, int height, int thickness, uint32_t top_left,
-             uint32_t bottom_right) {
-    for (int i = 0; i < thickness && 2 * i < width && 2 * i < height; ++i) {
-      const int l = left + i, t = top_row + i, w = width - 2 * i, h = height - 2 * i;
-      fill(l, t, w, 1, top_left);
-      fill(l, t, 1, h, top_left);
-      fill(l, t + h - 1, w, 1, bottom_right);
-      fill(l + w - 1, t, 1, h, bottom_right);
-    }
-  }
-
-  void outline(int left, int top_row, int width, int height, uint32_t rgb) {
-    bevel(left, top_row, width, height, 1, rgb, rgb);
-  }
-
-  void picture(const uint32_t* pixels, int pic_width, int pic_height, int left, int top_row, int width,
-               int height) {
-    cairo_surface_flush(surface_);
-    uint32_t* target = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface_));
-    const int surface_width = cairo_image_surface_get_width(surface_);
-    const int columns = std::min(pic_width, width);
-    for (int row = 0; row < std::min(pic_height, height); ++row) {
-      const int y = top_row + row;
-      if (y < 0 || y >= height_) continue;
-      for (int c = 0; c < columns; ++c) {
-        const int x = left + c;
-        if (x < 0 || x >= surface_width) continue;
-        target[static_cast<size_t>(y) * static_cast<size_t>(surface_width) + static_cast<size_t>(x)] =
-            pixels[static_cast<size_t>(row) * static_cast<size_t>(pic_width) + static_cast<size_t>(c)] &
-            0x00FFFFFFu;
-      }
-    }
-    cairo_surface_mark_dirty(surface_);
-  }
-
-  // Writes `text` inside the box (left, top_row, width, height), clipped to it. The text
-  // is centred horizontally or starts `pad` pixels in; vertically it is centred or its
-  // line starts `pad` pixels below the top, then moved up by `raise` pixels.
-  void text(const Tools& w, const char* text, int left, int top_row, int width, int height, bool centre_x,
-            bool centre_y, int pad, uint32_t rgb, bool bold_always = false, double raise = 0) {
-    if (!text || !*text || width <= 0 || height <= 0) return;
-    release_fonts_at_exit();
-    cairo_save(cr_);
-    cairo_rectangle(cr_, left, top_row, width, height);
-    cairo_clip(cr_);
-    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_GRAY);
-    const char* family = w.Font_Name && *w.Font_Name ? w.Font_Name : "sans-serif";
-    const bool bold = bold_always || w.Font_Weight >= 600;
-    cairo_select_font_face(cr_, family, CAIRO_FONT_SLANT_NORMAL,
-                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, font_pixels(w));
-    cairo_font_extents_t font;
-    cairo_font_extents(cr_, &font);
-    cairo_text_extents_t extents;
-    cairo_text_extents(cr_, text, &extents);
-    const double x = centre_x ? left + (width - extents.x_advance) / 2.0 : left + pad;
-    // Digits and capitals fill about 0.73 of the font's ascent: centre that part.
-    const double ink = font.ascent * 0.73;
-    const double baseline = (centre_y ? top_row + (height + ink) / 2.0 : top_row + pad + ink) - raise;
-    colour(rgb);
-    cairo_move_to(cr_, x, static_cast<int>(baseline + 0.5));
-    cairo_show_text(cr_, text);
-    cairo_restore(cr_);
-  }
-
-  static double font_pixels(const Tools& w) {
-    const int scale = w.Font_Scale > 0 ? w.Font_Scale : 10;
-    return scale * 1.1;
-  }
-
- private:
-  void colour(uint32_t rgb) {
-    cairo_set_source_rgb(cr_, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
-  }
-
-  cairo_surface_t* surface_ = nullptr;
-  cairo_t* cr_ = nullptr;
-  int height_ = 0;
-};
 
 void paint_box(const Boxs& box) {
   Painter p(box.Window);
@@ -339,24 +206,6 @@ std::string draw_caption(const Tools* widget) {
   const Side* s = find_side(widget);
   if (s && s->kind == Widget_Kind::LABEL) return "label " + std::string(widget->Text ? widget->Text : "");
   return text_or_null(widget->Text);
-}
-
-void load_fonts() {
-  release_fonts_at_exit();
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 16);
-  cairo_t* cr = cairo_create(surface);
-  for (const char* setting : {"$INTERFACE_TITLE_FONT_NAME", "$INTERFACE_TOOL_FONT_NAME"}) {
-    const char* name = reinterpret_cast<const char*>(Fct_Variable_Value(setting, nullptr, nullptr, nullptr));
-    const char* family = name && *name ? name : "sans-serif";
-    for (const cairo_font_weight_t weight : {CAIRO_FONT_WEIGHT_NORMAL, CAIRO_FONT_WEIGHT_BOLD}) {
-      cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL, weight);
-      cairo_set_font_size(cr, 11);
-      cairo_move_to(cr, 0, 12);
-      cairo_show_text(cr, "Memory 0123456789 MiB");
-    }
-  }
-  cairo_destroy(cr);
-  cairo_surface_destroy(surface);
 }
 
 }  // namespace hostsim

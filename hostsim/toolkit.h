@@ -50,8 +50,8 @@ bool hovered(const Buttons* button);
 std::string draw_caption(const Tools* widget);
 
 // Loads the faces that the layout settings name (title and tool fonts, regular and bold)
-// by drawing a text in each on a scratch surface, as a host does at start-up: what the
-// font machinery maps into the process is then mapped before the first widget is drawn.
+// by drawing a text in each, as a host does at start-up: what the font machinery maps
+// into the process is then mapped before the first widget is drawn.
 void load_fonts();
 
 }  // namespace hostsim

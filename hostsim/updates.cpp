@@ -73,7 +73,7 @@ void hold_updates(bool held) { g_held = held; }
 
 }  // namespace hostsim
 
-int Fct_Update(uint64_t flags, void*, void*, Region_2D*) {
+int Fct_Update(Host_UInt64 flags, void*, void*, Region_2D*) {
   using namespace hostsim;
   record_call("Fct_Update " + hex_word(flags));
   if (g_mode == Delivery::DEFERRED || g_held) {

@@ -121,7 +121,7 @@ bool variable_exists(const std::string& name) { return visible(name.c_str()) != 
 }  // namespace hostsim
 
 // A data table's value is its storage, whose size only its owner knows: it reads 0 here.
-intptr_t Fct_Variable_Value(const char* name, int* count, unsigned short* type,
+intptr_t Fct_Variable_Value(char* name, int* count, unsigned short* type,
                             int (**getter)(void)) {
   hostsim::Variable* variable = hostsim::visible(name);
   if (!variable) return 0;
@@ -130,7 +130,7 @@ intptr_t Fct_Variable_Value(const char* name, int* count, unsigned short* type,
 }
 
 // With `create` non-zero a missing variable is made, holding 0.
-void* Fct_Variable_Get(const char* name, int* count, unsigned short* type,
+void* Fct_Variable_Get(char* name, int* count, unsigned short* type,
                        int (**getter)(void), char create) {
   hostsim::Variable* variable = hostsim::visible(name);
   if (!variable && create && name) {

@@ -138,7 +138,7 @@ int Ctrl_Leave(void) {
 int Ctrl_Help(void*, int key, short x, short y) {
   Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Help(key:%04X pos:%dx%d)", static_cast<unsigned int>(key),
           static_cast<int>(x), static_cast<int>(y));
-  Fct_Help(HELP_PAGE, Help_Entry());
+  Fct_Help(Host_Text(HELP_PAGE), Host_Text(Help_Entry()));
   return 1;
 }
 

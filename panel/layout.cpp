@@ -28,7 +28,7 @@ constexpr uint32_t STYLE_BUTTON = 0;
 
 const char* const TITLE_CAPTION = "------- Memory Manager -------";
 
-intptr_t Setting(const char* name) { return Fct_Variable_Value(name, nullptr, nullptr, nullptr); }
+intptr_t Setting(const char* name) { return Fct_Variable_Value(Host_Text(name), nullptr, nullptr, nullptr); }
 
 // The low 16 bits of a value, signed: every position, size and setting kept as 16 bits.
 int16_t Low16(intptr_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value)); }

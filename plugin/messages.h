@@ -31,7 +31,7 @@ inline bool Message_Enabled(int code) {
 // Writes `format` with its arguments under `code`, when that code is enabled.
 template <typename... Args>
 inline void Message(int code, const char* format, Args... args) {
-  if (Message_Enabled(code)) Error_Fct(hwnd, code, format, args...);
+  if (Message_Enabled(code)) Error_Fct(hwnd, code, Host_Text(format), args...);
 }
 
 }  // namespace kestrum

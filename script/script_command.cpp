@@ -73,14 +73,14 @@ int Script_Parse(int nb_arg, char** args) {
   if (args[0] == nullptr || !Same_Start(args[0], CLEAR_WORD, true)) return 0;
 
   // The host reports a wrong count to the user itself.
-  if (Script_Arg_Check(USAGE, nb_arg, OBJECT_WORD_COUNT) == 0) return 0;
+  if (Script_Arg_Check(Host_Text(USAGE), nb_arg, OBJECT_WORD_COUNT) == 0) return 0;
   char* object = args[1];
   if (object == nullptr) return 0;
 
   Shorten(object);
   // Independent tests: "*" matches all three and clears them in this order.
-  if (Str_Match(OBJECT_IMAGES, object) != 0) Clear_Images();
-  if (Str_Match(OBJECT_UNDO, object) != 0) Clear_Undo();
-  if (Str_Match(OBJECT_GEOMETRY, object) != 0) Clear_Geometry();
+  if (Str_Match(Host_Text(OBJECT_IMAGES), object) != 0) Clear_Images();
+  if (Str_Match(Host_Text(OBJECT_UNDO), object) != 0) Clear_Undo();
+  if (Str_Match(Host_Text(OBJECT_GEOMETRY), object) != 0) Clear_Geometry();
   return 1;
 }

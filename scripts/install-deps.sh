@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, test, benchmark and run its
-# demo, for the default build and for the 32-bit build (linux-i686 preset). Quick when
-# everything is there already: apt is only used for what is missing.
+# demo, for the default build, the 32-bit build (linux-i686 preset) and the Windows build
+# (windows-i686: MinGW-w64, and 32-bit Wine to run it). Quick when everything is there
+# already: apt is only used for what is missing.
 set -euo pipefail
 
 # Libraries the builds link against: installed for the machine and, where the 32-bit
@@ -20,6 +21,9 @@ packages=(
   googletest                                # GoogleTest's sources
   fonts-dejavu-core                         # the panel's font
   file                                      # cpack's search for the files it links
+  libstb-dev                                # PNG reading and writing on every target
+  g++-mingw-w64-i686                        # the Windows build
+  wine wine32:i386                          # to run it: 32-bit Wine
   clang libclang-rt-14-dev llvm             # sanitizer and fuzzing builds, llvm-symbolizer
   gcovr                                     # coverage reports
   "${libraries[@]}" "${libraries_64_only[@]}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, then runs every test four ways: the normal build with the
+# Installs what is missing, then runs every test five ways: the normal build with the
 # module's coverage reported (build/), the 32-bit build (build-linux-i686/), each fuzz
-# target for 30 seconds (build-fuzz/), and the sanitizer build (build-sanitize/).
+# target for 30 seconds (build-fuzz/), the sanitizer build (build-sanitize/), and the
+# Windows build under Wine (build-windows-i686/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,3 +10,4 @@ scripts/ci-coverage.sh
 scripts/ci-linux-i686.sh
 scripts/ci-fuzz.sh
 scripts/ci-sanitize.sh
+scripts/ci-windows.sh

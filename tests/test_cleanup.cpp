@@ -76,7 +76,7 @@ TEST_F(Cleanup, ImagesLookTheRootUpThemselves) {
   ASSERT_TRUE(hostsim::unset_variable("$DB_2D_ROOT_PT"));
   EXPECT_EQ(script({"clear", "images"}), 1);
   EXPECT_TRUE(hostsim::calls_named("User_Cleanup").empty());
-  ASSERT_NE(Fct_Variable_Get("$DB_2D_ROOT_PT", nullptr, nullptr, nullptr, 1), nullptr);
+  ASSERT_NE(Fct_Variable_Get(Host_Text("$DB_2D_ROOT_PT"), nullptr, nullptr, nullptr, 1), nullptr);
   EXPECT_EQ(script({"clear", "images"}), 1);
   EXPECT_EQ(hostsim::calls_named("User_Cleanup").size(), 22u);
   EXPECT_EQ(hostsim::node_bytes("/a"), 0u);
@@ -119,7 +119,7 @@ TEST_F(Cleanup, GeometryCleansEveryObjectThenDestroysTheTags) {
   EXPECT_EQ(hostsim::iterators_open(), 0);
 
   // A second cleanup finds no table, yet writes the count and rebuilds all the same.
-  auto* tag_count = static_cast<uint32_t*>(Fct_Variable_Get("$DB_3D_TAG_NB", nullptr, nullptr, nullptr, 0));
+  auto* tag_count = static_cast<uint32_t*>(Fct_Variable_Get(Host_Text("$DB_3D_TAG_NB"), nullptr, nullptr, nullptr, 0));
   ASSERT_NE(tag_count, nullptr);
   *tag_count = 3;
   hostsim::clear_events();

@@ -24,15 +24,15 @@ class Host_Model : public testing::Test {
 
 TEST_F(Host_Model, RecordsMessagesAndCallsAsTheModuleMadeThem) {
   const std::string long_text(5000, 'x');
-  Error_Fct(hwnd, 4, "%s|%d|\x01%s\x02", long_text.c_str(), -7, "v");
-  Error_Fct(hwnd, 11, "");
+  Error_Fct(hwnd, 4, Host_Text("%s|%d|\x01%s\x02"), long_text.c_str(), -7, "v");
+  Error_Fct(hwnd, 11, Host_Text(""));
   ASSERT_EQ(hostsim::messages().size(), 2u);
   EXPECT_EQ(hostsim::messages()[0].code, 4);
   EXPECT_EQ(hostsim::messages()[0].text, long_text + "|-7|\x01v\x02");
   EXPECT_EQ(hostsim::messages()[1].text, "");
   Fct_Redraw(0x33FFFFFF00000000ull, nullptr, nullptr, nullptr);
-  Fct_Help("kestrum", "bar");
-  Fct_Help("kestrum", nullptr);
+  Fct_Help(Host_Text("kestrum"), Host_Text("bar"));
+  Fct_Help(Host_Text("kestrum"), nullptr);
   EXPECT_EQ(hostsim::calls(),
             (Strings{"Fct_Redraw 0x33FFFFFF00000000", "Fct_Help kestrum bar", "Fct_Help kestrum null"}));
   hostsim::set_exact_bytes(true);
@@ -92,6 +92,9 @@ TEST_F(Host_Model, DeliversUpdatesAsAHostDoes) {
 
 // The counts that the module tests read to see that it gave everything back.
 TEST_F(Host_Model, CountsContextsPensAndLocks) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the Linux stand-in's counts of these calls; on Windows they are the system's own";
+#endif
   HWND window = hostsim::create_window(4, 4);
   HDC dc = GetDC(window);
   ASSERT_NE(dc, nullptr);

@@ -1,7 +1,13 @@
 // kestrum-host: loads the module like a host does and drives it through a session of
 // host actions, one a line, printing what the module says and returns.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <editline/readline.h>  // libedit, readline-compatible: history, editing, completion
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +27,31 @@
 #include "hostsim/updates.h"
 
 namespace {
+
+// Whether a stream is a terminal the user types at (on Windows: a console).
+bool is_terminal(std::FILE* stream) {
+#ifdef _WIN32
+  DWORD mode = 0;
+  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
+// A text as a stream to read (on Windows, which cannot read memory as a stream, through
+// a temporary file).
+std::FILE* open_text(const char* text) {
+#ifdef _WIN32
+  std::FILE* file = std::tmpfile();
+  if (file && (std::fputs(text, file) < 0 || std::fseek(file, 0, SEEK_SET) != 0)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+#else
+  return fmemopen(const_cast<char*>(text), std::strlen(text), "r");
+#endif
+}
 
 constexpr int EXIT_WRONG_ACTION = 1;
 constexpr int EXIT_NO_MODULE = 2;
@@ -142,23 +173,33 @@ class Runner {
     const size_t total_lines = count_lines(in);
     if (timeline_) timeline_->expect(total_lines);
     progress_.begin(total_lines);
-    char* buffer = nullptr;
-    size_t capacity = 0;
     unsigned number = 0;
     int status = EXIT_SUCCESS;
-    ssize_t length = 0;
-    while (status == EXIT_SUCCESS && (length = getline(&buffer, &capacity, in)) >= 0) {
-      std::string line(buffer, static_cast<size_t>(length));
-      if (!line.empty() && line.back() == '\n') line.pop_back();
+    std::string line;
+    while (status == EXIT_SUCCESS && read_line(in, line))
       if (!run(line, ++number)) status = EXIT_WRONG_ACTION;
-    }
     const int reason = errno;
     progress_.erase();
     if (status == EXIT_SUCCESS && std::ferror(in)) status = cannot_read(source, reason);
-    std::free(buffer);
     return status;
   }
 
+#ifdef _WIN32
+  // At a console: a prompt and plain lines (no line editing); wrong lines are only reported.
+  int run_interactive() {
+    unsigned number = 0;
+    std::string line;
+    for (;;) {
+      std::fputs("kestrum> ", stdout);
+      std::fflush(stdout);
+      if (!read_line(stdin, line)) break;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      run(line, ++number);
+    }
+    std::fputc('\n', stdout);
+    return EXIT_SUCCESS;
+  }
+#else
   // At a terminal: line editing, history and completion of action words; wrong lines
   // are only reported.
   int run_interactive() {
@@ -175,6 +216,7 @@ class Runner {
     std::fputc('\n', stdout);  // end of input: leave the terminal on a fresh line
     return EXIT_SUCCESS;
   }
+#endif
 
  private:
   void dispatch(const console::Words& words) {
@@ -216,6 +258,17 @@ class Runner {
     if (now < held) session_.freed_bytes += held - now;
   }
 
+  // One line without its '\n', NUL bytes included; false at the end of the input.
+  static bool read_line(std::FILE* in, std::string& line) {
+    line.clear();
+    for (int c = std::getc(in); c != EOF; c = std::getc(in)) {
+      if (c == '\n') return true;
+      line += static_cast<char>(c);
+    }
+    return !line.empty();
+  }
+
+#ifndef _WIN32
   static std::vector<std::string>& completion_words() {
     static std::vector<std::string> words;
     return words;
@@ -236,6 +289,7 @@ class Runner {
       return nullptr;
     });
   }
+#endif
 
   // The lines of a file or the demo, read ahead and rewound; 0 when `in` cannot be
   // rewound (a pipe), for then the count is not known.
@@ -291,7 +345,7 @@ int run(const Options& options) {
   session.module_loaded = !options.no_module;
   session.png_dir = options.png_dir;
   session.set_log_calls(options.log_calls);
-  session.bold_marks = isatty(STDOUT_FILENO) != 0;
+  session.bold_marks = is_terminal(stdout);
   hostsim::set_sink([&session](const hostsim::Event& event) { session.on_event(event); });
   // As a host does when it loads a tool: note which updates it wants, and hold them
   // until the tool's Init has run.
@@ -318,12 +372,12 @@ int run(const Options& options) {
   int status = EXIT_SUCCESS;
   if (options.session.empty()) {
     const char* demo = console::demo_session();
-    std::FILE* in = fmemopen(const_cast<char*>(demo), std::strlen(demo), "r");
+    std::FILE* in = open_text(demo);
     status = in ? runner.run_lines(in, "the built-in demo") : cannot_read("the built-in demo", errno);
     if (in) std::fclose(in);
   } else if (options.session == "-") {
     timeline.expect(0);
-    status = isatty(STDIN_FILENO) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
+    status = is_terminal(stdin) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
   } else if (std::FILE* in = std::fopen(options.session.c_str(), "r")) {
     status = runner.run_lines(in, options.session);
     std::fclose(in);
@@ -351,6 +405,11 @@ int run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Lines end in "\n" as on every other platform, also through a pipe.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   Options options;
   try {
     for (int i = 1; i < argc; ++i)

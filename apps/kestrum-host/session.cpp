@@ -1,6 +1,7 @@
 // The session machinery shared by every action file: output lines, the action table and
 // the parsing of numbers and byte counts.
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 
 #include "apps/kestrum-host/console.h"
@@ -134,8 +135,8 @@ void Session::set_log_calls(bool on) {
 }
 
 std::string Session::picture_path(const std::string& path) const {
-  if (png_dir.empty() || path.empty() || path[0] == '/') return path;
-  return png_dir.back() == '/' ? png_dir + path : png_dir + "/" + path;
+  if (png_dir.empty() || path.empty() || std::filesystem::path(path).has_root_path()) return path;
+  return (std::filesystem::path(png_dir) / path).string();
 }
 
 void Action_Table::add(const std::string& word, Handler handler, unsigned needs) {

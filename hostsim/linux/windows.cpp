@@ -14,6 +14,7 @@
 
 #include "hostsim/events.h"
 #include "hostsim/reset.h"
+#include "hostsim/window_book.h"
 
 struct HPEN__ {
   int style = PS_SOLID;
@@ -47,11 +48,6 @@ struct Window_State {
   int raised = 0;
 };
 
-struct Lock_State {
-  int depth = 0;
-  uint64_t entries = 0;
-};
-
 constexpr uintptr_t FIRST_WINDOW_HANDLE = 0x00010010;
 constexpr uintptr_t WINDOW_HANDLE_STEP = 0x10;
 
@@ -60,14 +56,7 @@ struct World {
   uintptr_t next_window = FIRST_WINDOW_HANDLE;
   std::map<HDC, std::unique_ptr<HDC__>> dcs;
   std::map<HPEN, std::unique_ptr<HPEN__>> pens;
-  std::map<const CRITICAL_SECTION*, Lock_State> locks;
   uint64_t pens_created = 0;
-  uint64_t lock_misuses = 0;
-  bool fail_get_dc = false;
-  bool fail_release_dc = false;
-  HWND pointer_window = nullptr;
-  int pointer_x = 0;
-  int pointer_y = 0;
 };
 
 // Never destroyed: the module's widgets may still reach the windows while the process
@@ -86,13 +75,7 @@ const Reset_Registration g_reset{[] {
   w.pens.clear();
   w.windows.clear();
   w.next_window = FIRST_WINDOW_HANDLE;
-  w.locks.clear();
   w.pens_created = 0;
-  w.lock_misuses = 0;
-  w.fail_get_dc = false;
-  w.fail_release_dc = false;
-  w.pointer_window = nullptr;
-  w.pointer_x = w.pointer_y = 0;
 }};
 
 Window_State* find_window(HWND window) {
@@ -200,7 +183,7 @@ void destroy_window(HWND window) {
     else
       ++it;
   }
-  if (w.pointer_window == window) w.pointer_window = nullptr;
+  book::forget_window(window);
   w.windows.erase(window);
 }
 
@@ -302,36 +285,10 @@ int window_raised(HWND window) {
   return w ? w->raised : 0;
 }
 
-void set_pointer(HWND window, int x, int y) {
-  world().pointer_window = window;
-  world().pointer_x = x;
-  world().pointer_y = y;
-}
-
-HWND pointer_window() { return world().pointer_window; }
-int pointer_x() { return world().pointer_x; }
-int pointer_y() { return world().pointer_y; }
-
-void fail_next_get_dc() { world().fail_get_dc = true; }
-void fail_next_release_dc() { world().fail_release_dc = true; }
 int live_dcs() { return static_cast<int>(world().dcs.size()); }
 
 int live_pens() { return static_cast<int>(world().pens.size()); }
 uint64_t pens_created() { return world().pens_created; }
-
-int lock_depth(const CRITICAL_SECTION* section) {
-  auto it = world().locks.find(section);
-  return it == world().locks.end() ? 0 : it->second.depth;
-}
-
-uint64_t lock_entries(const CRITICAL_SECTION* section) {
-  auto it = world().locks.find(section);
-  return it == world().locks.end() ? 0 : it->second.entries;
-}
-
-bool lock_initialized(const CRITICAL_SECTION* section) { return world().locks.count(section) != 0; }
-
-uint64_t lock_misuses() { return world().lock_misuses; }
 
 }  // namespace hostsim
 
@@ -346,10 +303,7 @@ using hostsim::Window_State;
 extern "C" {
 
 HDC WINAPI GetDC(HWND window) {
-  if (world().fail_get_dc) {
-    world().fail_get_dc = false;
-    return nullptr;
-  }
+  if (hostsim::book::take_get_dc_failure()) return nullptr;
   // No screen is modelled: a context is had only for a live window.
   if (!find_window(window)) return nullptr;
   auto dc = std::make_unique<HDC__>();
@@ -364,10 +318,7 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
   HDC__* context = find_dc(dc);
   const bool ok = context && context->window == window;
   if (ok) world().dcs.erase(dc);
-  if (world().fail_release_dc) {
-    world().fail_release_dc = false;
-    return 0;
-  }
+  if (hostsim::book::take_release_dc_failure()) return 0;
   return ok ? 1 : 0;
 }
 
@@ -474,28 +425,18 @@ BOOL WINAPI BringWindowToTop(HWND window) {
 }
 
 void WINAPI InitializeCriticalSection(CRITICAL_SECTION* section) {
-  if (section) world().locks[section] = hostsim::Lock_State{};
+  if (section) hostsim::book::lock_initialized_now(section);
 }
 
 void WINAPI EnterCriticalSection(CRITICAL_SECTION* section) {
-  auto it = world().locks.find(section);
-  if (it == world().locks.end()) {
-    ++world().lock_misuses;
-    return;
-  }
-  ++it->second.depth;
-  ++it->second.entries;
+  if (hostsim::book::lock_known(section))
+    hostsim::book::lock_entered(section);
+  else
+    hostsim::book::lock_misused();
 }
 
-void WINAPI LeaveCriticalSection(CRITICAL_SECTION* section) {
-  auto it = world().locks.find(section);
-  if (it == world().locks.end() || it->second.depth == 0) {
-    ++world().lock_misuses;
-    return;
-  }
-  --it->second.depth;
-}
+void WINAPI LeaveCriticalSection(CRITICAL_SECTION* section) { hostsim::book::lock_left(section); }
 
-void WINAPI DeleteCriticalSection(CRITICAL_SECTION* section) { world().locks.erase(section); }
+void WINAPI DeleteCriticalSection(CRITICAL_SECTION* section) { hostsim::book::lock_deleted(section); }
 
 }  // extern "C"

@@ -1,0 +1,136 @@
+// The toolkit's painter on Linux: Cairo straight into the stand-in window's pixel buffer.
+#include "hostsim/painter.h"
+
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "host/host_services.h"
+#include "hostsim/toolkit.h"
+#include "hostsim/windows.h"
+
+namespace hostsim {
+
+namespace {
+
+// Cairo and fontconfig keep the fonts they loaded until told to let go: done once at exit,
+// so that a leak checker sees only what the process really lost.
+void release_fonts_at_exit() {
+  static const bool registered = [] {
+    std::atexit([] {
+      cairo_debug_reset_static_data();
+      FcFini();
+    });
+    return true;
+  }();
+  (void)registered;
+}
+
+void colour(cairo_t* cr, uint32_t rgb) {
+  cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+}
+
+}  // namespace
+
+struct Painter::Surface {
+  cairo_surface_t* surface = nullptr;
+  cairo_t* cr = nullptr;
+};
+
+Painter::Painter(HWND window) {
+  uint32_t* pixels = window_pixels(window);
+  if (!pixels) return;
+  height_ = window_height(window);
+  const int width = window_width(window);
+  surface_ = new Surface;
+  surface_->surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
+                                                          CAIRO_FORMAT_RGB24, width, height_,
+                                                          width * static_cast<int>(sizeof(uint32_t)));
+  surface_->cr = cairo_create(surface_->surface);
+  cairo_set_antialias(surface_->cr, CAIRO_ANTIALIAS_NONE);
+}
+
+Painter::~Painter() {
+  if (!surface_) return;
+  cairo_destroy(surface_->cr);
+  cairo_surface_flush(surface_->surface);
+  cairo_surface_destroy(surface_->surface);
+  delete surface_;
+}
+
+void Painter::fill(int left, int top_row, int width, int height, uint32_t rgb) {
+  if (width <= 0 || height <= 0) return;
+  colour(surface_->cr, rgb);
+  cairo_rectangle(surface_->cr, left, top_row, width, height);
+  cairo_fill(surface_->cr);
+}
+
+void Painter::picture(const uint32_t* pixels, int pic_width, int pic_height, int left, int top_row, int width,
+                      int height) {
+  cairo_surface_t* surface = surface_->surface;
+  cairo_surface_flush(surface);
+  uint32_t* target = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface));
+  const int surface_width = cairo_image_surface_get_width(surface);
+  const int columns = std::min(pic_width, width);
+  for (int row = 0; row < std::min(pic_height, height); ++row) {
+    const int y = top_row + row;
+    if (y < 0 || y >= height_) continue;
+    for (int c = 0; c < columns; ++c) {
+      const int x = left + c;
+      if (x < 0 || x >= surface_width) continue;
+      target[static_cast<size_t>(y) * static_cast<size_t>(surface_width) + static_cast<size_t>(x)] =
+          pixels[static_cast<size_t>(row) * static_cast<size_t>(pic_width) + static_cast<size_t>(c)] &
+          0x00FFFFFFu;
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+}
+
+void Painter::text(const Tools& w, const char* text, int left, int top_row, int width, int height, bool centre_x,
+                   bool centre_y, int pad, uint32_t rgb, bool bold_always, double raise) {
+  if (!text || !*text || width <= 0 || height <= 0) return;
+  release_fonts_at_exit();
+  cairo_t* cr = surface_->cr;
+  cairo_save(cr);
+  cairo_rectangle(cr, left, top_row, width, height);
+  cairo_clip(cr);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
+  const char* family = w.Font_Name && *w.Font_Name ? w.Font_Name : "sans-serif";
+  const bool bold = bold_always || w.Font_Weight >= 600;
+  cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, font_pixels(w));
+  cairo_font_extents_t font;
+  cairo_font_extents(cr, &font);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text, &extents);
+  const double x = centre_x ? left + (width - extents.x_advance) / 2.0 : left + pad;
+  // Digits and capitals fill about 0.73 of the font's ascent: centre that part.
+  const double ink = font.ascent * 0.73;
+  const double baseline = (centre_y ? top_row + (height + ink) / 2.0 : top_row + pad + ink) - raise;
+  colour(cr, rgb);
+  cairo_move_to(cr, x, static_cast<int>(baseline + 0.5));
+  cairo_show_text(cr, text);
+  cairo_restore(cr);
+}
+
+void load_fonts() {
+  release_fonts_at_exit();
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 64, 16);
+  cairo_t* cr = cairo_create(surface);
+  for (const char* setting : {"$INTERFACE_TITLE_FONT_NAME", "$INTERFACE_TOOL_FONT_NAME"}) {
+    const char* name = reinterpret_cast<const char*>(Fct_Variable_Value(Host_Text(setting), nullptr, nullptr, nullptr));
+    const char* family = name && *name ? name : "sans-serif";
+    for (const cairo_font_weight_t weight : {CAIRO_FONT_WEIGHT_NORMAL, CAIRO_FONT_WEIGHT_BOLD}) {
+      cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL, weight);
+      cairo_set_font_size(cr, 11);
+      cairo_move_to(cr, 0, 12);
+      cairo_show_text(cr, "Memory 0123456789 MiB");
+    }
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+}
+
+}  // namespace hostsim

@@ -1,0 +1,64 @@
+// Painting one widget into its window, for the toolkit: filled rectangles, bevels, a
+// picture of 32-bit pixels and a line of text. The platform draws (hostsim/linux/: Cairo
+// over the stand-in's pixel buffer; hostsim/win32/: GDI on the window itself). Positions
+// are device pixels, top row 0; `top` flips a widget's rectangle (origin bottom-left).
+#pragma once
+
+#include <cstdint>
+
+#include "host/widget_toolkit.h"
+
+namespace hostsim {
+
+class Painter {
+ public:
+  explicit Painter(HWND window);
+  ~Painter();
+  Painter(const Painter&) = delete;
+  Painter& operator=(const Painter&) = delete;
+
+  explicit operator bool() const { return surface_ != nullptr; }
+
+  // Device top row of a widget rectangle.
+  int top(const Tools& w) const { return height_ - (w.Y + w.DY); }
+
+  void fill(int left, int top_row, int width, int height, uint32_t rgb);
+
+  // Raised (light top-left) or sunken (dark top-left) edges, `thickness` pixels.
+  void bevel(int left, int top_row, int width, int height, int thickness, uint32_t top_left,
+             uint32_t bottom_right) {
+    for (int i = 0; i < thickness && 2 * i < width && 2 * i < height; ++i) {
+      const int l = left + i, t = top_row + i, w = width - 2 * i, h = height - 2 * i;
+      fill(l, t, w, 1, top_left);
+      fill(l, t, 1, h, top_left);
+      fill(l, t + h - 1, w, 1, bottom_right);
+      fill(l + w - 1, t, 1, h, bottom_right);
+    }
+  }
+
+  void outline(int left, int top_row, int width, int height, uint32_t rgb) {
+    bevel(left, top_row, width, height, 1, rgb, rgb);
+  }
+
+  // The picture's top-left part that fits (width x height) at (left, top_row).
+  void picture(const uint32_t* pixels, int pic_width, int pic_height, int left, int top_row, int width,
+               int height);
+
+  // Writes `text` inside the box (left, top_row, width, height), clipped to it. The text
+  // is centred horizontally or starts `pad` pixels in; vertically it is centred or its
+  // line starts `pad` pixels below the top, then moved up by `raise` pixels.
+  void text(const Tools& w, const char* text, int left, int top_row, int width, int height, bool centre_x,
+            bool centre_y, int pad, uint32_t rgb, bool bold_always = false, double raise = 0);
+
+  static double font_pixels(const Tools& w) {
+    const int scale = w.Font_Scale > 0 ? w.Font_Scale : 10;
+    return scale * 1.1;
+  }
+
+ private:
+  struct Surface;
+  Surface* surface_ = nullptr;
+  int height_ = 0;
+};
+
+}  // namespace hostsim

@@ -1,0 +1,41 @@
+// What the host model needs of the operating system beyond the Windows calls a module
+// makes: memory pages, loading libraries, the machine's real figures and the address-space
+// limit. One implementation per platform: hostsim/linux/ and hostsim/win32/.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/windows_api.h"
+
+namespace hostsim {
+
+// Fresh read-write pages, or null when the address space has no room.
+void* map_pages(size_t bytes);
+void unmap_pages(void* pages, size_t bytes);
+
+// Opens a library for the process (its exports visible to libraries loaded later on
+// Linux), or null with the reason in `error`.
+void* open_library(const std::string& path, bool global, std::string& error);
+void* library_symbol(void* library, const char* name);
+void close_library(void* library);
+// The folder of the host model's own image (the program on Windows, the host model's
+// library on Linux), with its final separator.
+std::string host_model_folder();
+// The folder of the running program, with its final separator.
+std::string program_folder();
+
+// The memory-status figures of the machine as the platform reports them: physical
+// memory and the free address space of the process, each saturated as the 32-bit call
+// reports it.
+void real_memory_status(MEMORYSTATUS& status);
+
+// Lets the host model see the Windows calls a module loaded from `library` makes
+// (hostsim/win32/windows.cpp); on Linux the stand-in of those calls sees them already.
+void watch_module_calls(void* library);
+
+// Puts the address-space limit the process started with back (see limit_address_space).
+void restore_address_space();
+
+}  // namespace hostsim

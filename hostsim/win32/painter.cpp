@@ -1,0 +1,117 @@
+// The toolkit's painter on Windows: GDI on the widget's window.
+#include <windows.h>
+
+#include "hostsim/painter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/host_services.h"
+#include "hostsim/toolkit.h"
+#include "hostsim/windows.h"
+
+namespace hostsim {
+
+namespace {
+
+// Fonts by face, weight and pixel size, made once and kept for the process.
+HFONT font(const char* family, bool bold, int pixels) {
+  static std::map<std::tuple<std::string, bool, int>, HFONT>* fonts = new std::map<std::tuple<std::string, bool, int>, HFONT>;
+  const auto key = std::make_tuple(std::string(family), bold, pixels);
+  auto it = fonts->find(key);
+  if (it != fonts->end()) return it->second;
+  HFONT made = CreateFontA(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, family);
+  fonts->emplace(key, made);
+  return made;
+}
+
+const char* family_of(const char* name) { return name && *name ? name : "DejaVu Sans"; }
+
+}  // namespace
+
+struct Painter::Surface {
+  HWND window = nullptr;
+  HDC dc = nullptr;
+};
+
+Painter::Painter(HWND window) {
+  RECT client{};
+  if (!window_exists(window) || !GetClientRect(window, &client)) return;
+  HDC dc = GetDC(window);
+  if (!dc) return;
+  height_ = client.bottom;
+  surface_ = new Surface{window, dc};
+}
+
+Painter::~Painter() {
+  if (!surface_) return;
+  ReleaseDC(surface_->window, surface_->dc);
+  delete surface_;
+}
+
+void Painter::fill(int left, int top_row, int width, int height, uint32_t rgb) {
+  if (width <= 0 || height <= 0) return;
+  const RECT area{left, top_row, left + width, top_row + height};
+  SetDCBrushColor(surface_->dc, rgb_to_colorref(rgb));
+  FillRect(surface_->dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void Painter::picture(const uint32_t* pixels, int pic_width, int pic_height, int left, int top_row, int width,
+                      int height) {
+  const int columns = std::min(pic_width, width);
+  const int rows = std::min(pic_height, height);
+  if (columns <= 0 || rows <= 0) return;
+  std::vector<uint32_t> part(static_cast<size_t>(columns) * static_cast<size_t>(rows));
+  for (int row = 0; row < rows; ++row)
+    for (int c = 0; c < columns; ++c)
+      part[static_cast<size_t>(row) * static_cast<size_t>(columns) + static_cast<size_t>(c)] =
+          pixels[static_cast<size_t>(row) * static_cast<size_t>(pic_width) + static_cast<size_t>(c)] & 0x00FFFFFFu;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = columns;
+  info.bmiHeader.biHeight = -rows;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  SetDIBitsToDevice(surface_->dc, left, top_row, static_cast<DWORD>(columns), static_cast<DWORD>(rows), 0, 0, 0,
+                    static_cast<UINT>(rows), part.data(), &info, DIB_RGB_COLORS);
+}
+
+void Painter::text(const Tools& w, const char* text, int left, int top_row, int width, int height, bool centre_x,
+                   bool centre_y, int pad, uint32_t rgb, bool bold_always, double raise) {
+  if (!text || !*text || width <= 0 || height <= 0) return;
+  HDC dc = surface_->dc;
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, left, top_row, left + width, top_row + height);
+  const bool bold = bold_always || w.Font_Weight >= 600;
+  SelectObject(dc, font(family_of(w.Font_Name), bold, static_cast<int>(std::lround(font_pixels(w)))));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, rgb_to_colorref(rgb));
+  SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  const int length = static_cast<int>(std::strlen(text));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, text, length, &extent);
+  const double x = centre_x ? left + (width - extent.cx) / 2.0 : left + pad;
+  // Digits and capitals fill about 0.73 of the font's ascent: centre that part.
+  const double ink = metrics.tmAscent * 0.73;
+  const double baseline = (centre_y ? top_row + (height + ink) / 2.0 : top_row + pad + ink) - raise;
+  TextOutA(dc, static_cast<int>(std::lround(x)), static_cast<int>(baseline + 0.5), text, length);
+  RestoreDC(dc, saved);
+}
+
+void load_fonts() {
+  for (const char* setting : {"$INTERFACE_TITLE_FONT_NAME", "$INTERFACE_TOOL_FONT_NAME"}) {
+    const char* name = reinterpret_cast<const char*>(Fct_Variable_Value(Host_Text(setting), nullptr, nullptr, nullptr));
+    for (const bool bold : {false, true}) font(family_of(name), bold, 11);
+  }
+}
+
+}  // namespace hostsim
