@@ -68,9 +68,19 @@ uint64_t real_available_address_space() {
   return status.dwAvailVirtual;
 }
 
+// Every region of the user address space that is not free, as VirtualQuery walks it.
 uint64_t mapped_bytes() {
-  const MEMORYSTATUS status = system_status();
-  return status.dwTotalVirtual - status.dwAvailVirtual;
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const char* at = static_cast<const char*>(system.lpMinimumApplicationAddress);
+  const char* end = static_cast<const char*>(system.lpMaximumApplicationAddress);
+  uint64_t total = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  while (at < end && VirtualQuery(at, &region, sizeof region) == sizeof region && region.RegionSize > 0) {
+    if (region.State != MEM_FREE) total += region.RegionSize;
+    at = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+  }
+  return total;
 }
 
 // Windows has no per-process limit: every free piece of address space is reserved, then
