@@ -13,6 +13,7 @@
 
 #include "host/host_services.h"
 #include "hostsim/toolkit.h"
+#include "hostsim/win32/bitmap.h"
 #include "hostsim/windows.h"
 
 namespace hostsim {
@@ -72,13 +73,7 @@ void Painter::picture(const uint32_t* pixels, int pic_width, int pic_height, int
     for (int c = 0; c < columns; ++c)
       part[static_cast<size_t>(row) * static_cast<size_t>(columns) + static_cast<size_t>(c)] =
           pixels[static_cast<size_t>(row) * static_cast<size_t>(pic_width) + static_cast<size_t>(c)] & 0x00FFFFFFu;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = columns;
-  info.bmiHeader.biHeight = -rows;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = top_down_bitmap(columns, rows);
   SetDIBitsToDevice(surface_->dc, left, top_row, static_cast<DWORD>(columns), static_cast<DWORD>(rows), 0, 0, 0,
                     static_cast<UINT>(rows), part.data(), &info, DIB_RGB_COLORS);
 }

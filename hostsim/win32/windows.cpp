@@ -23,6 +23,7 @@
 #include "hostsim/machine.h"
 #include "hostsim/platform.h"
 #include "hostsim/reset.h"
+#include "hostsim/win32/bitmap.h"
 #include "hostsim/window_book.h"
 #include "hostsim/windows.h"
 #include "host/widget_toolkit.h"
@@ -80,13 +81,7 @@ std::vector<uint32_t> capture(HWND window, int& width, int& height) {
   HGDIOBJ previous = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
   SelectObject(memory, previous);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = top_down_bitmap(width, height);
   GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
   DeleteObject(bitmap);
   DeleteDC(memory);
