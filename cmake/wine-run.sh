@@ -4,8 +4,10 @@
 # program), made on first use with the null graphics driver, so that windows and GDI
 # work without a display. Quiet: no debug channels, no mono or gecko installer prompts.
 set -euo pipefail
+# KESTRUM_WINE_BUILD names the build whose prefix to use for a program outside it (an
+# installed copy, say).
 program=$1
-build=$(cd "$(dirname "$program")" && pwd)
+build=${KESTRUM_WINE_BUILD:-$(cd "$(dirname "$program")" && pwd)}
 while [[ ! -f $build/CMakeCache.txt && $build != / ]]; do build=$(dirname "$build"); done
 [[ -f $build/CMakeCache.txt ]] || build=$(cd "$(dirname "$program")" && pwd)
 

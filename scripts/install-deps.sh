@@ -21,6 +21,7 @@ packages=(
   googletest                                # GoogleTest's sources
   fonts-dejavu-core                         # the panel's font
   file                                      # cpack's search for the files it links
+  unzip                                     # the check of the Windows package
   libstb-dev                                # PNG reading and writing on every target
   g++-mingw-w64-i686                        # the Windows build
   wine wine32:i386                          # to run it: 32-bit Wine

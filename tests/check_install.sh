@@ -3,8 +3,9 @@
 # the list below, what links GNU readline (nothing may), and that the installed console
 # finds the installed libraries and module by itself and runs the demo.
 #   check_install.sh tree|package BUILD SOURCE LIBDIR SYSTEM VERSION
-# tree: `cmake --install BUILD --prefix` a scratch folder; package: the .deb that cpack
-# makes, unpacked with dpkg -x. LIBDIR is the configured CMAKE_INSTALL_LIBDIR.
+# tree: `cmake --install BUILD --prefix` a scratch folder; package: what cpack makes (a
+# .deb unpacked with dpkg -x on Linux, a .zip on Windows, whose console runs under Wine).
+# LIBDIR is the configured CMAKE_INSTALL_LIBDIR.
 set -euo pipefail
 if [[ $# -ne 6 ]]; then
   echo "usage: $0 tree|package BUILD SOURCE LIBDIR SYSTEM VERSION" >&2
@@ -12,50 +13,81 @@ if [[ $# -ne 6 ]]; then
 fi
 mode=$1 build=$2 source=$3 libdir=$4 system=$5 version=$6
 skip() { echo "skipped: $*"; exit 77; }
-[[ $system == Linux ]] || skip "the file list and the run are written for the Linux layout"
+[[ $system == Linux || $system == Windows ]] || skip "no file list is written for $system"
 scratch=$(realpath "$(mktemp -d)")
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
+
+# The installed console, run as the system runs it (Windows programs under Wine, with
+# the build's own Wine prefix); carriage returns dropped.
+run() {
+  if [[ $system == Windows ]]; then
+    KESTRUM_WINE_BUILD=$build "$source/cmake/wine-run.sh" "$@" | tr -d '\r'
+  else
+    "$@"
+  fi
+}
 
 prefix=
 if [[ $mode == tree ]]; then
   cmake --install "$build" --prefix "$scratch/root" > /dev/null
 else
-  command -v dpkg-deb > /dev/null || skip "no dpkg-deb to unpack the package"
   cpack --config "$build/CPackConfig.cmake" -B "$scratch/package" > "$scratch/cpack.log" ||
     { cat "$scratch/cpack.log"; fail "cpack"; }
-  deb=$(echo "$scratch"/package/kestrum_"$version"_*.deb)
-  [[ -f $deb ]] || fail "no kestrum_${version}_ARCH.deb: $(ls "$scratch/package")"
-  dpkg-deb -x "$deb" "$scratch/root"
-  depends=$(dpkg-deb -f "$deb" Depends)
-  for needed in libc6 libedit2 libcairo2 fonts-dejavu-core; do
-    [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
-  done
-  prefix=usr/
+  if [[ $system == Windows ]]; then
+    command -v unzip > /dev/null || skip "no unzip to unpack the package"
+    zip=$scratch/package/kestrum-$version-win32.zip
+    [[ -f $zip ]] || fail "no kestrum-$version-win32.zip: $(ls "$scratch/package")"
+    unzip -q "$zip" -d "$scratch/root"
+    prefix=kestrum-$version-win32/
+  else
+    command -v dpkg-deb > /dev/null || skip "no dpkg-deb to unpack the package"
+    deb=$(echo "$scratch"/package/kestrum_"$version"_*.deb)
+    [[ -f $deb ]] || fail "no kestrum_${version}_ARCH.deb: $(ls "$scratch/package")"
+    dpkg-deb -x "$deb" "$scratch/root"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for needed in libc6 libedit2 libcairo2 fonts-dejavu-core; do
+      [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
+    done
+    prefix=usr/
+  fi
 fi
 root=$scratch/root/$prefix
 
 doc=share/doc/kestrum
-diff -u <(printf "$prefix%s\n" bin/kestrum-host "$libdir"/kestrum/{kestrum.so,libkestrum-hostsim.so,libkestrum-cudart-sim.so} \
-            $doc/{README.md,LICENSE,docs/{console.md,panel.png,timeline.png,timeline-no-module.png}} \
+if [[ $system == Windows ]]; then
+  programs=(bin/{kestrum-host.exe,kestrum.dll,cudart32_110.dll})
+  module=bin/kestrum.dll
+else
+  programs=(bin/kestrum-host "$libdir"/kestrum/{kestrum.so,libkestrum-hostsim.so,libkestrum-cudart-sim.so})
+  module=$libdir/kestrum/kestrum.so
+fi
+diff -u <(printf "$prefix%s\n" "${programs[@]}" \
+            $doc/{README.md,LICENSE,docs/{console.md,panel.png,panel-windows.png,timeline.png,timeline-no-module.png}} \
             $doc/examples/{demo.session,demo.expected,demo-timeline.csv} | sort) \
         <(cd "$scratch/root" && find . -type f -o -type l | sed 's|^\./||' | sort) || fail "installed files"
 
-for file in "$root"bin/kestrum-host "$root$libdir"/kestrum/*.so; do
-  if readelf -d "$file" | grep -q 'NEEDED.*libreadline'; then fail "$file links GNU readline"; fi
-done
-linked=$(ldd "$root"bin/kestrum-host)
-[[ $linked != *readline* ]] || fail "GNU readline comes in: $linked"
-host_model=$(awk '/libkestrum-hostsim/ { print $3 }' <<< "$linked")
-[[ $(realpath "$host_model") == "$root$libdir/kestrum/libkestrum-hostsim.so" ]] || fail "host model: $linked"
+if [[ $system == Linux ]]; then
+  for file in "$root"bin/kestrum-host "$root$libdir"/kestrum/*.so; do
+    if readelf -d "$file" | grep -q 'NEEDED.*libreadline'; then fail "$file links GNU readline"; fi
+  done
+  linked=$(ldd "$root"bin/kestrum-host)
+  [[ $linked != *readline* ]] || fail "GNU readline comes in: $linked"
+  host_model=$(awk '/libkestrum-hostsim/ { print $3 }' <<< "$linked")
+  [[ $(realpath "$host_model") == "$root$libdir/kestrum/libkestrum-hostsim.so" ]] || fail "host model: $linked"
+fi
 
-diff -u <(printf '%s\n' "kestrum-host $version" "module: $root$libdir/kestrum/kestrum.so" \
+console=$root${programs[0]}
+# On Windows the module's path is a Windows path to the same file: only its name is compared.
+diff -u <(printf '%s\n' "kestrum-host $version" "module: ${module##*/}" \
              "Register: Memory Manager" "Version: 1.0 Rev-11  (Aug 19 2020)") \
-        <("$root"bin/kestrum-host --version) || fail "--version"
+        <(run "$console" --version | sed -E '2s|^(module: ).*[/\\]|\1|') || fail "--version"
+[[ $system == Windows ]] || [[ $(run "$console" --version | sed -n 2p) == "module: $root$module" ]] ||
+  fail "--version names another module"
 mkdir "$scratch/pictures"
 cd "$scratch"
 status=0
-"$root"bin/kestrum-host --png-dir pictures > demo.out || status=$?
+run "$console" --png-dir pictures > demo.out || status=$?
 diff -u "$source/examples/demo.expected" demo.out || fail "the installed demo's output"
 [[ $status == 0 ]] || fail "the installed demo's exit status $status"
 echo "ok: $mode"
