@@ -36,24 +36,18 @@ const Reset_Registration g_reset{[] {
   if (g_configure) g_configure(KESTRUM_CUDASIM_MACHINE, 0, 0);
 }};
 
-}  // namespace
-
-void gpu_none() {
-  simulator()(KESTRUM_CUDASIM_NONE, 0, 0);
-  g_used = 0;
-}
-void gpu_broken() {
-  simulator()(KESTRUM_CUDASIM_BROKEN, 0, 0);
-  g_used = 0;
-}
-void gpu_noinfo() {
-  simulator()(KESTRUM_CUDASIM_NOINFO, 0, 0);
-  g_used = 0;
-}
-void gpu_present(uint64_t total, uint64_t used) {
-  simulator()(KESTRUM_CUDASIM_PRESENT, total, used);
+// Has the simulated runtime offer `mode`, and notes what it reports in use.
+void offer(int mode, uint64_t total, uint64_t used) {
+  simulator()(mode, total, used);
   g_used = used < total ? used : total;  // the runtime reports free = 0 past its total
 }
+
+}  // namespace
+
+void gpu_none() { offer(KESTRUM_CUDASIM_NONE, 0, 0); }
+void gpu_broken() { offer(KESTRUM_CUDASIM_BROKEN, 0, 0); }
+void gpu_noinfo() { offer(KESTRUM_CUDASIM_NOINFO, 0, 0); }
+void gpu_present(uint64_t total, uint64_t used) { offer(KESTRUM_CUDASIM_PRESENT, total, used); }
 uint64_t gpu_used() { return g_used; }
 
 }  // namespace hostsim

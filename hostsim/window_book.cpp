@@ -100,4 +100,13 @@ uint64_t lock_entries(const CRITICAL_SECTION* section) {
 bool lock_initialized(const CRITICAL_SECTION* section) { return book::lock_known(section); }
 uint64_t lock_misuses() { return the_book().lock_misuses; }
 
+// Built on each platform's device_pixel and write_png: an unknown window has height 0,
+// and its device_pixel answers 0xFFFFFFFF.
+uint32_t pixel(HWND window, int x, int y) { return device_pixel(window, x, window_height(window) - 1 - y); }
+
+bool write_png(HWND window, const std::string& path) {
+  std::string error;
+  return write_png(window, path, error);
+}
+
 }  // namespace hostsim

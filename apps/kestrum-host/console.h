@@ -9,6 +9,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hostsim/events.h"
@@ -18,6 +19,9 @@
 namespace console {
 
 using Words = std::vector<std::string>;
+
+// How the module's purge report (a message of code 4) begins; the amount follows.
+constexpr std::string_view PURGE_REPORT = "The memory manager has cleared ";
 
 // The reason is kept as it will be shown: control bytes, bytes from 0x7F up and NUL
 // bytes as \xNN, so that a word of the user's is shown whole and cannot act on a terminal.

@@ -119,7 +119,6 @@ void Session::entry_returned() { hostsim::deliver_deferred(); }
 
 void Session::on_event(const hostsim::Event& event) {
   if (event.kind == hostsim::Event::MESSAGE) {
-    static const std::string PURGE_REPORT = "The memory manager has cleared ";
     if (event.code == 4 && event.text.compare(0, PURGE_REPORT.size(), PURGE_REPORT) == 0) ++purges;
     print("msg " + std::to_string(event.code) + " " + shown(event.text, bold_marks));
   } else if (event.kind == hostsim::Event::NOTE) {

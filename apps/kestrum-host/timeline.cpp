@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "apps/kestrum-host/console.h"
 #include "hostsim/db2d.h"
 #include "hostsim/db3d.h"
 #include "hostsim/gpu.h"
@@ -130,14 +131,13 @@ void Timeline::record(uint32_t line, const std::string& action, const std::vecto
 // the host's byte-count text was given, whatever the text shows.
 void Timeline::read_messages(const std::vector<hostsim::Event>& happened, uint32_t row) {
   constexpr std::string_view BUDGET = "Memory Manager (32 bit) -> ";
-  constexpr std::string_view PURGE = "The memory manager has cleared ";
   for (size_t i = 0; i < happened.size(); ++i) {
     const hostsim::Event& event = happened[i];
     if (event.kind != hostsim::Event::MESSAGE) continue;
     if (event.code == 11 && starts_with(event.text, BUDGET)) {
       if (ends_with(event.text, " Tot Available")) available_ = count_of(i);
       if (ends_with(event.text, " Tot RAM")) ram_ = count_of(i);
-    } else if (event.code == 4 && starts_with(event.text, PURGE)) {
+    } else if (event.code == 4 && starts_with(event.text, PURGE_REPORT)) {
       const uint64_t freed = count_of(i);
       events_.push_back(Timeline_Event{Timeline_Event::PURGE, row, freed == Timeline_Row::NONE ? 0 : freed, {}});
     }

@@ -71,7 +71,6 @@ uint64_t mapped_bytes() {
   return total;
 }
 
-
 void limit_address_space(uint64_t more_bytes) {
   const long page = sysconf(_SC_PAGESIZE);
   const uint64_t allowance = MIB - static_cast<uint64_t>(page > 0 ? page : 4096);

@@ -219,12 +219,6 @@ uint32_t device_pixel(HWND window, int column, int row) {
          0x00FFFFFFu;
 }
 
-uint32_t pixel(HWND window, int x, int y) {
-  Window_State* w = find_window(window);
-  if (!w) return 0xFFFFFFFFu;
-  return device_pixel(window, x, w->height - 1 - y);
-}
-
 uint32_t* window_pixels(HWND window) {
   Window_State* w = find_window(window);
   return w && !w->pixels.empty() ? w->pixels.data() : nullptr;
@@ -263,11 +257,6 @@ bool write_png(HWND window, const std::string& path, std::string& error) {
     return false;
   }
   return true;
-}
-
-bool write_png(HWND window, const std::string& path) {
-  std::string error;
-  return write_png(window, path, error);
 }
 
 bool window_enabled(HWND window) {

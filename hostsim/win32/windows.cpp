@@ -147,8 +147,6 @@ uint32_t device_pixel(HWND window, int column, int row) {
   return pixels[static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column)];
 }
 
-uint32_t pixel(HWND window, int x, int y) { return device_pixel(window, x, window_height(window) - 1 - y); }
-
 // GDI paints the window itself: there is no buffer of the host model's own.
 uint32_t* window_pixels(HWND) { return nullptr; }
 
@@ -175,11 +173,6 @@ bool write_png(HWND window, const std::string& path, std::string& error) {
     return false;
   }
   return true;
-}
-
-bool write_png(HWND window, const std::string& path) {
-  std::string error;
-  return write_png(window, path, error);
 }
 
 bool window_enabled(HWND window) { return known(window) && IsWindowEnabled(window); }
