@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Checks the module's ELF file as a host would find it: a shared object of the build's
-# width (ELF32 from a 32-bit build, ELF64 from a 64-bit one) that exports exactly the 26
-# names a host looks up, and nothing else.
-#   check_exports.sh MODULE BITS
+# width (ELF32 from a 32-bit build, ELF64 from a 64-bit one) that exports exactly the
+# names a host looks up, as the Windows export list DEF names them, and nothing else.
+#   check_exports.sh MODULE BITS DEF
 set -u
-module=${1:?usage: check_exports.sh MODULE BITS}
-bits=${2:?usage: check_exports.sh MODULE BITS}
+module=${1:?usage: check_exports.sh MODULE BITS DEF}
+bits=${2:?usage: check_exports.sh MODULE BITS DEF}
+def=${3:?usage: check_exports.sh MODULE BITS DEF}
 
 failed=0
 class=$(readelf -h "$module" | awk '$1 == "Class:" {print $2}')
@@ -14,18 +15,17 @@ if [[ $class != "ELF$bits" ]]; then
   failed=1
 fi
 
-expected=(
-  Init Exit Register Sort Version
-  Ctrl_Register Ctrl_Create Ctrl_Resize Ctrl_Open Ctrl_Close Ctrl_Show Ctrl_Hide
-  Ctrl_Draw Ctrl_Query Ctrl_Click Ctrl_Motion Ctrl_Leave Ctrl_Help Ctrl_Scroll
-  Script_Register Script_Parse Update_Register Update_A Variable_Register Variable_Get
-  NvOptimusEnablementCuda
-)
+# The names under EXPORTS, one a line, comments (;) left out.
+expected=$(awk '/^EXPORTS/ { names = 1; next } names { sub(/;.*/, ""); if (NF) print $1 }' "$def" | sort)
+if [[ -z $expected ]]; then
+  echo "$def: no names under EXPORTS"
+  exit 1
+fi
 exported=$(nm -D --defined-only --format=posix "$module" | awk '{print $1}' | sort) || {
   echo "$module: nm cannot read its dynamic symbols"
   exit 1
 }
-if ! diff -u <(printf '%s\n' "${expected[@]}" | sort) <(printf '%s\n' "$exported") \
+if ! diff -u <(printf '%s\n' "$expected") <(printf '%s\n' "$exported") \
      --label expected --label exported; then
   failed=1
 fi

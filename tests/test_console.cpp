@@ -1,5 +1,5 @@
-// The console as its users meet it: the example sessions and their expected output, the
-// built-in demo with its pictures, and the command line's errors and exit statuses.
+// The console as its users meet it: the built-in demo with its output, pictures and
+// timeline, every wrong line with its own error, and the command line's exit statuses.
 // (Sessions of the console's own actions are in sessions/, console_*.)
 #include <gtest/gtest.h>
 // The PNG reader (Debian's libstb-dev), compiled here once.
@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <random>
 #include <regex>
@@ -72,7 +73,7 @@ struct Result {
 Result run_console(const std::vector<std::string>& args, const std::string& input = "",
                    const fs::path& folder = fs::temp_directory_path()) {
   Scratch files;
-  std::ofstream(files.path / "in") << input;
+  std::ofstream(files.path / "in", std::ios::binary) << input;
   std::string command = CHANGE_FOLDER + quoted(folder.string()) + " && " + quoted(KESTRUM_HOST_PATH);
   for (const std::string& arg : args) command += " " + quoted(arg);
   command += " < " + quoted((files.path / "in").string()) + " > " + quoted((files.path / "out").string()) +
@@ -105,24 +106,6 @@ struct Picture {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels;
 };
-
-TEST(Console_Examples, EverySessionGivesItsExpectedOutputAndStatus) {
-  int sessions = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(EXAMPLES)) {
-    if (entry.path().extension() != ".session") continue;
-    ++sessions;
-    SCOPED_TRACE(entry.path().filename().string());
-    const std::string base = (entry.path().parent_path() / entry.path().stem()).string();
-    const int expected_status = fs::exists(base + ".status") ? std::stoi(read_file(base + ".status")) : 0;
-    ASSERT_TRUE(fs::exists(base + ".expected"));
-    Scratch pictures;
-    const Result run =
-        run_console({"--png-dir", pictures.path.string(), entry.path().filename().string()}, "", EXAMPLES);
-    EXPECT_EQ(run.out, read_file(base + ".expected"));
-    EXPECT_EQ(run.status, expected_status) << run.err;
-  }
-  EXPECT_GE(sessions, 1);
-}
 
 // The bars in the demo's pictures, from the panel's arithmetic. The RAM bar's box lies at
 // (5, 25), the GPU bar's at (5, 5), both 422 x 16: the capsule's radius is 6, its body
@@ -162,16 +145,10 @@ void expect_bar(const Picture& p, int box_y, int scale_mib, const std::vector<Se
     EXPECT_NE(p.at(5 + start + 14, row), segments.back().colour);
 }
 
-// The demo built into the program is the example session; its seven pictures show the
-// panel with a GPU at the default settings.
-TEST(Console_Demo, BuiltInDemoWritesPicturesOfTheBarRisingAndFalling) {
-  Scratch pictures;
-  const Result run = run_console({"--png-dir", pictures.path.string()});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
+// The demo's seven pictures of the panel, with a GPU at the default settings.
+void expect_demo_pictures(const fs::path& pictures) {
   const auto picture = [&](const char* name) {
-    Picture loaded(pictures.path / name);
+    Picture loaded(pictures / name);
     EXPECT_TRUE(loaded.width == 432 && loaded.height == 114) << name;
     return loaded;
   };
@@ -222,22 +199,87 @@ TEST(Console_Demo, WithoutTheModuleTheHostRunsOutOfAddressSpace) {
   EXPECT_TRUE(fs::exists(pictures.path / "demo-timeline.png"));
 }
 
-TEST(Console_Errors, WrongLinesStopTheSessionWithStatusOne) {
-  const std::pair<const char*, const char*> cases[] = {  // the lines, the error
-      {"names\nInit\nexit\n", "error: 2: unknown action Init\n"},
-      {"trace 12x\nexit\n", "error: 1: not a number: 12x\n"},
-      {"trace 4\nnode /a 1Q\nexit\n", "error: 2: not a number: 1Q\n"},
-      {"update 0x40000000\nexit\n", "error: 1: the module is not initialised yet: use \"init\" first\n"},
-      {"machine 1G 1G\ninit\nopen\nexit\n", "error: 3: no panel window yet: use \"panel create\" first\n"},
-      {"machine 1G 1G\ninit\nlimit 64M\nexit\n", "error: 3: \"limit\" must come before \"init\"\n"},
-      {"Nope: clear\nexit\n", "error: 1: unknown action Nope:\n"},
+std::string chain(int levels) {
+  std::string path;
+  for (int i = 0; i < levels; ++i) path += "/n";
+  return path;
+}
+
+// Each input's last line is wrong: the session stops there with status 1 and its own error.
+TEST(Console_Errors, EveryWrongLineGetsItsOwnReason) {
+  using namespace std::string_literals;
+  const std::string init = "machine 64M 64M\ngpu none\ninit\n";
+  const struct {
+    std::string input, error;
+  } cases[] = {
+      // Words are case-sensitive; the prefix of script lines is the module's command word.
+      {"names\nInit\n", "unknown action Init"},
+      {"Nope: clear\n", "unknown action Nope:"},
+      // The host's order: Init once, before the panel; the panel's window before the panel's
+      // events; after Exit only the constant answers.
+      {"panel register\n", "the module is not initialised yet: use \"init\" first"},
+      {init + "init\n", "the module is initialised already: \"init\" comes once"},
+      {init + "limit 64M\n", "\"limit\" must come before \"init\""},
+      {init + "panel register\npanel resize\n", "no panel window yet: use \"panel create\" first"},
+      {init + "click 5 5\n", "no panel window yet: use \"panel create\" first"},
+      {init + "exit\nnames\nquery\n", "the module has exited: after \"exit\" only \"names\" may call it"},
+      {"exit\nupdate 0x40000000\n", "the module has exited: after \"exit\" only \"names\" may call it"},
+      {"exit\nget $MEMORY_CUDA_USAGE\n", "the module has exited: after \"exit\" only \"names\" may call it"},
+      {"exit\ninit\n", "the module has exited: after \"exit\" only \"names\" may call it"},
+      // Numbers: out of range with the range, whatever the sign or size; only what does not
+      // read as a number is "not a number".
+      {"node /a -5\n", "byte count out of range 0..18446744073709551615: -5"},
+      {"node /a 16777216T\n", "not a number: 16777216T"},
+      {"machine 17179869184G 1G\n", "physical memory out of range 0..18446744073709551615: 17179869184G"},
+      {"undo 2G\n", "undo figure out of range -2147483648..2147483647: 2G"},
+      {init + "update -1\n", "update word out of range 0..0xFFFFFFFFFFFFFFFF: -1"},
+      {init + "update 0x10000000000000000\n", "update word out of range 0..0xFFFFFFFFFFFFFFFF: 0x10000000000000000"},
+      {init + "update 0x4000000G\n", "not a number: 0x4000000G"},
+      {"image 0 1 1 1 1 8 -1\n", "samples per element out of range 0..255: -1"},
+      {"tag3d 1 4G\n", "movie size out of range 0..4294967295: 4G"},
+      {"trace -128\ntrace 127\ntrace 0x7F\ntrace 128\n", "trace level out of range -128..127: 128"},
+      {"set $X 99999999999999999999\n", "host variable value out of range " +
+                                            std::to_string(std::numeric_limits<intptr_t>::min()) + ".." +
+                                            std::to_string(std::numeric_limits<intptr_t>::max()) +
+                                            ": 99999999999999999999"},
+      {init + "panel create\nclick 0 -32769\n", "position out of range -32768..32767: -32769"},
+      // Control bytes, bytes from 0x7F up and NUL bytes shown as \xNN, the whole word.
+      {"trace 1\x1b[2J\x7f\xc3\xa9\0tail\n"s, "not a number: 1\\x1B[2J\\x7F\\xC3\\xA9\\x00tail"},
+      {"node /a\x01\0b/c 5\n"s, "no parent node for /a\\x01\\x00b/c"},
+      {"node //a 5\n", "empty node name in //a"},
+      // Deeper than the module's walk takes on a 1 MiB stack; at the bound, the tree is taken.
+      {"node " + chain(8001) + " 5\n",
+       "node too deep: 8001 levels below the root, at most 8000 (the module's walk must fit a 1 MiB stack)"},
+      {"node " + chain(8000) + " 5\n", "no parent node for " + chain(8000)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.first);
-    const Result run = run_console({"-"}, c.first);
+    SCOPED_TRACE(c.input.substr(0, 80));
+    const Result run = run_console({"--bytes", "exact", "-"}, c.input + "echo not reached\n");
+    const size_t lines = static_cast<size_t>(std::count(c.input.begin(), c.input.end(), '\n'));
+    EXPECT_EQ(run.err, "error: " + std::to_string(lines) + ": " + c.error + "\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, c.second);
-    EXPECT_EQ(run.out.find("ret Exit"), std::string::npos);  // the session stopped
+    EXPECT_EQ(run.out.find("not reached"), std::string::npos);
+  }
+}
+
+// A session that is a folder, or whose reading fails, is reported as a missing one is.
+TEST(Console_Errors, ASessionThatCannotBeReadIsReportedWithItsReason) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the reasons are the Linux C library's texts for paths that Linux has";
+#endif
+  const struct {
+    const char* path;
+    const char* reason;
+  } cases[] = {
+      {"/nonexistent/a.session", "No such file or directory"},
+      {"/tmp", "Is a directory"},
+      {"/proc/self/mem", "Input/output error"},  // opens, but its first page cannot be read
+  };
+  for (const auto& c : cases) {
+    const Result run = run_console({c.path});
+    EXPECT_EQ(run.err, std::string("kestrum-host: cannot read ") + c.path + ": " + c.reason + "\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
   }
 }
 
@@ -302,20 +344,8 @@ constexpr uint64_t MiB = uint64_t{1} << 20;
 // The demo's record is the committed one, but for the two address-space columns, which
 // depend on the machine, the build and the run: the address space the session took
 // holds the host's real data and stays under the limit that "limit 512M" set.
-//
-// Its picture, at points that follow from the record and the scale of docs/console.md:
-// plot 900 x 400 pixels from (90, 50); action r of n in columns ceil(r * 900 / n) on; a
-// figure v reaches round(v * 400 / top) rows above the bottom, top being the first
-// multiple above the largest figure of the smallest power of two whose eightfold
-// exceeds it.
-TEST(Console_Timeline, DemoRecordIsTheCommittedOneAndItsPictureDrawsItToScale) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the timeline's picture is drawn with Cairo, which the Windows build has not";
-#endif
-  Scratch files;
-  const Result run = run_console({"--png-dir", files.path.string(), "--timeline", "t.csv"}, "", files.path);
-  ASSERT_EQ(run.status, 0) << run.err;
-  Csv got = read_csv(read_file(files.path / "t.csv"));
+void expect_demo_record(const fs::path& path) {
+  Csv got = read_csv(read_file(path));
   Csv expected = read_csv(read_file(EXAMPLES / "demo-timeline.csv"));
   ASSERT_EQ(got.size(), expected.size());
   bool limited = false;
@@ -336,8 +366,15 @@ TEST(Console_Timeline, DemoRecordIsTheCommittedOneAndItsPictureDrawsItToScale) {
   }
   EXPECT_EQ(got, expected);
 
-  const Csv csv = read_csv(read_file(files.path / "t.csv"));
-  const Picture picture(files.path / "demo-timeline.png");
+}
+
+// The timeline's picture, at points that follow from the record and the scale of
+// docs/console.md: plot 900 x 400 pixels from (90, 50); action r of n in columns
+// ceil(r * 900 / n) on; a figure v reaches round(v * 400 / top) rows above the bottom,
+// top being the first multiple above the largest figure of the smallest power of two
+// whose eightfold exceeds it.
+void expect_demo_timeline_picture(const fs::path& folder, const Csv& csv) {
+  const Picture picture(folder / "demo-timeline.png");
   ASSERT_TRUE(picture.width > 0);
   ASSERT_EQ(picture.width, 1000);
   ASSERT_EQ(picture.height, 560);
@@ -381,6 +418,23 @@ TEST(Console_Timeline, DemoRecordIsTheCommittedOneAndItsPictureDrawsItToScale) {
   EXPECT_EQ(at(purge + 1, height(448 * MiB)), ORANGE);
   EXPECT_EQ(at(purge + 2, height(448 * MiB)), above(row_of("59"), height(448 * MiB)));
   EXPECT_EQ(at(purge + 2, height(384 * MiB) - 1), BLUE);
+}
+
+
+// The demo built into the program (examples/demo.session), run once: its output, its
+// seven pictures of the panel, its timeline's record and picture.
+TEST(Console_Demo, BuiltInDemoGivesItsOutputPicturesAndTimeline) {
+  Scratch files;
+  const Result run = run_console({"--png-dir", files.path.string(), "--timeline", "t.csv"}, "", files.path);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
+  expect_demo_pictures(files.path);
+  expect_demo_record(files.path / "t.csv");
+#ifdef _WIN32
+  GTEST_SKIP() << "the timeline's picture is drawn with Cairo, which the Windows build has not";
+#endif
+  expect_demo_timeline_picture(files.path, read_csv(read_file(files.path / "t.csv")));
 }
 
 TEST(Console_Timeline, BadOrUnwritableTimelineFilesAreErrors) {

@@ -6,18 +6,16 @@ namespace {
 
 using Panel_Event_Test = Module_Test;
 
-// Positions widened with their sign, words in hexadecimal; a negative level traces nothing.
+// Positions widened with their sign, words in hexadecimal; leaving is never traced.
 TEST_F(Panel_Event_Test, TracesShowTheArgumentsAsReceived) {
   start();
-  for (const signed char level : {-1, 4}) {
-    Flag_Trace = level;
-    EXPECT_EQ(module.Ctrl_Scroll(nullptr, -7), 1);
-    EXPECT_EQ(module.Ctrl_Motion(nullptr, 0x1234, 32767, -32768), 1);
-    EXPECT_EQ(module.Ctrl_Help(nullptr, -1, 0, 400), 1);
-    EXPECT_EQ(module.Ctrl_Leave(), 1);  // never traced
-  }
+  Flag_Trace = 4;
+  EXPECT_EQ(module.Ctrl_Scroll(nullptr, -7), 1);
+  EXPECT_EQ(module.Ctrl_Motion(nullptr, 0x1234, 32767, -32768), 1);
+  EXPECT_EQ(module.Ctrl_Help(nullptr, -1, -5, 400), 1);
+  EXPECT_EQ(module.Ctrl_Leave(), 1);
   EXPECT_EQ(texts(14), (Strings{"Kestrum: Ctrl_Scroll(val=-7)", "Kestrum: Ctrl_Motion(up_down:1234 pos:32767x-32768)",
-                                "Kestrum: Ctrl_Help(key:FFFFFFFF pos:0x400)"}));
+                                "Kestrum: Ctrl_Help(key:FFFFFFFF pos:-5x400)"}));
 }
 
 // Show enables, shows and raises the window, Hide only disables it; Draw draws only while
@@ -48,18 +46,21 @@ TEST_F(Panel_Event_Test, DrawOnlyWhenOpenAndShown) {
   EXPECT_EQ(bar_pixel(0), BLUE);
 }
 
-// Leave deselects the three buttons once the pointer has moved over the open, shown panel
-// (once: the session panel_events); motion counts while hidden, and leaving then waits
-// until the panel is shown again.
+// Motion has each button follow the pointer, hidden or not. Leave deselects the three
+// buttons once the pointer has moved over the open, shown panel (once: the session
+// panel_events); motion counts while hidden, and leaving then waits until it is shown.
 TEST_F(Panel_Event_Test, LeaveActsOnlyWhenOpenShownAndInside) {
   start();
   EXPECT_EQ(module.Ctrl_Leave(), 1);
   open_and_show();
   EXPECT_EQ(module.Ctrl_Leave(), 1);  // no motion yet
   ASSERT_EQ(module.Ctrl_Hide(), 1);
-  hostsim::set_pointer(window, 160, 35);
-  EXPECT_EQ(module.Ctrl_Motion(nullptr, 0, 160, 35), 1);
-  EXPECT_TRUE(hostsim::hovered(&static_cast<Buttons&>(widget(UNDO_BUTTON))));
+  const std::pair<int, Index> moves[] = {{20, IMAGE_BUTTON}, {300, GEOM_BUTTON}, {160, UNDO_BUTTON}};
+  for (const auto& [x, button] : moves) {
+    hostsim::set_pointer(window, x, 35);
+    EXPECT_EQ(module.Ctrl_Motion(nullptr, 0, static_cast<short>(x), 35), 1);
+    EXPECT_TRUE(hostsim::hovered(&static_cast<Buttons&>(widget(button)))) << x;
+  }
   hostsim::clear_events();
   EXPECT_EQ(module.Ctrl_Leave(), 1);
   EXPECT_TRUE(hostsim::calls().empty());

@@ -94,10 +94,6 @@ TEST_F(Update_Cycle_Test, OnlyChangesAreRedrawn) {
   hostsim::clear_events();
   update(0xFFFFFFFFFFFFFFFF);
   EXPECT_EQ(texts(14), Strings{update_trace("ffffffffffffffff")});
-  Flag_Trace = 3;
-  hostsim::clear_events();
-  update();
-  EXPECT_TRUE(texts(14).empty());
 }
 
 TEST_F(Update_Cycle_Test, BarsNeedBothBitsOfThePanelDrawMask) {
