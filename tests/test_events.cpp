@@ -55,6 +55,9 @@ TEST_F(Panel_Event_Test, LeaveActsOnlyWhenOpenShownAndInside) {
   open_and_show();
   EXPECT_EQ(module.Ctrl_Leave(), 1);  // no motion yet
   ASSERT_EQ(module.Ctrl_Hide(), 1);
+  hostsim::set_pointer(window, 20, 35);
+  EXPECT_EQ(module.Ctrl_Click(nullptr, 0, 20, 35), 1);  // word 0: not even the pointer followed
+  EXPECT_FALSE(hostsim::hovered(&static_cast<Buttons&>(widget(IMAGE_BUTTON))));
   const std::pair<int, Index> moves[] = {{20, IMAGE_BUTTON}, {300, GEOM_BUTTON}, {160, UNDO_BUTTON}};
   for (const auto& [x, button] : moves) {
     hostsim::set_pointer(window, x, 35);

@@ -297,6 +297,12 @@ TEST_F(Misbehaviour_Test, HostWithoutSomeOfItsDataVariables) {
   update();
   EXPECT_EQ(label(GEOM_LABEL), "100");
   EXPECT_EQ(calls_among({"Database_3D_Tree_Generate"}).size(), 3u);
+  // Hidden again, the tables still count: their addresses, once found, are kept.
+  for (const char* name : tables) hostsim::unset_variable(name);
+  hostsim::add_tag3d({30});
+  update();
+  EXPECT_EQ(label(IMAGE_LABEL), "3100");
+  EXPECT_EQ(label(GEOM_LABEL), "130");
   expect_host_intact();
 }
 
