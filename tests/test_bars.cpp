@@ -220,6 +220,13 @@ TEST_F(Bar_Test, CappedGpuFiguresInventNoUsage) {
     EXPECT_NE(bar_pixel(end + 8), MAGENTA);
   } else {
     EXPECT_NE(bar_pixel(0), MAGENTA);  // the low 32 bits of its MiB read negative: no bar
+    // A total of 2^32 + 1000 MiB scales as 1000 MiB, and 2^31 + 100 MiB in use wraps in
+    // the 32-bit product: 406 * (2^31 + 100) mod 2^32 / 1000 = 40.6, so 40 pixels.
+    hostsim::gpu_present((uint64_t{1} << 52) + 1000 * MIB, (uint64_t{1} << 51) + 100 * MIB);
+    ASSERT_EQ(module.Init(), 1);
+    update();
+    EXPECT_EQ(bar_pixel(39), MAGENTA);
+    EXPECT_NE(bar_pixel(40 + 8), MAGENTA);
   }
   hostsim::gpu_present(total, total - capped_free);
   update();
