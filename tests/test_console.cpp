@@ -69,12 +69,13 @@ struct Result {
   std::string err;
 };
 
-// Runs the console with `args` in `folder`, `input` on its standard input.
+// Runs `program` (the console by default) with `args` in `folder`, `input` on its standard input.
 Result run_console(const std::vector<std::string>& args, const std::string& input = "",
-                   const fs::path& folder = fs::temp_directory_path()) {
+                   const fs::path& folder = fs::temp_directory_path(),
+                   const std::string& program = KESTRUM_HOST_PATH) {
   Scratch files;
   std::ofstream(files.path / "in", std::ios::binary) << input;
-  std::string command = CHANGE_FOLDER + quoted(folder.string()) + " && " + quoted(KESTRUM_HOST_PATH);
+  std::string command = CHANGE_FOLDER + quoted(folder.string()) + " && " + quoted(program);
   for (const std::string& arg : args) command += " " + quoted(arg);
   command += " < " + quoted((files.path / "in").string()) + " > " + quoted((files.path / "out").string()) +
              " 2> " + quoted((files.path / "err").string());
@@ -304,6 +305,39 @@ TEST(Console_Errors, AModuleThatCannotBeLoadedGivesStatusTwo) {
   const Result usage = run_console({"--bytes", "round"});
   EXPECT_EQ(usage.status, 1);
   EXPECT_NE(usage.err.find("--bytes takes: exact or human"), std::string::npos);
+}
+
+// A CUDA runtime library that lacks one of its two calls is no runtime: Init returns 1,
+// having called neither, and the module finds no GPU. The session asks for no simulated
+// runtime, so the library the module opens is the partial one, under the machine's name.
+TEST(Console_Gpu, RuntimeLackingOneOfItsCallsIsNoGpu) {
+  const std::string session = "machine 1G 1G\ninit\npanel create\nopen\nget $MEMORY_CUDA_AVAILABLE\n";
+  for (const char* only : {"version_only", "mem_info_only"}) {
+    SCOPED_TRACE(only);
+    const fs::path runtime = fs::path(KESTRUM_PARTIAL_RUNTIME_DIR) / only;
+#ifdef _WIN32
+    // LoadLibraryA searches the program's own folder first, and the build keeps the full
+    // simulated runtime beside the console: a copy of the console, under the name the
+    // module binds to, runs beside the partial library.
+    Scratch beside;
+    fs::copy_file(runtime / "cudart32_110.dll", beside.path / "cudart32_110.dll");
+    fs::copy_file(KESTRUM_HOST_PATH, beside.path / KESTRUM_HOST_IMAGE);
+    const Result run = run_console({"--module", KESTRUM_MODULE_PATH, "-"}, session, beside.path,
+                                   (beside.path / KESTRUM_HOST_IMAGE).string());
+#else
+    // dlopen searches LD_LIBRARY_PATH before the system's folders.
+    const Result run = run_console({"LD_LIBRARY_PATH=" + runtime.string(), KESTRUM_HOST_PATH, "-"}, session,
+                                   fs::temp_directory_path(), "env");
+#endif
+    EXPECT_EQ(run.status, 0) << run.err;
+    // No GPU: the panel's height without the GPU bar, no GPU message at open, a total of 0.
+    EXPECT_EQ(run.out,
+              "msg 11 Kestrum: Init\nmsg 11 Memory Manager (32 bit) -> 1 GiB Tot Available\n"
+              "msg 11 Memory Manager (32 bit) -> 1 GiB Tot RAM\nret Init 1\nret Ctrl_Register 94 432\n"
+              "msg 4 We can access <<1 GiB>> of RAM memory\nret Ctrl_Create 1\n"
+              "msg 4 Orvan-5 can access <<1 GiB>> of RAM memory\nret Ctrl_Open 1\n"
+              "ret Variable_Get $MEMORY_CUDA_AVAILABLE 1 32832 0\n");
+  }
 }
 
 TEST(Console_Snapshots, RelativePathsGoIntoThePictureFolder) {
