@@ -3,6 +3,8 @@
 # The Wine prefix is the build's own (wine-prefix/ in the build folder that holds the
 # program), made on first use with the null graphics driver, so that windows and GDI
 # work without a display. Quiet: no debug channels, no mono or gecko installer prompts.
+# No crash debugger: a program that crashes ends at once with a failing status, where
+# the debugger Wine starts would wait without a display until the test's timeout.
 set -euo pipefail
 # KESTRUM_WINE_BUILD names the build whose prefix to use for a program outside it (an
 # installed copy, say).
@@ -13,7 +15,7 @@ while [[ ! -f $build/CMakeCache.txt && $build != / ]]; do build=$(dirname "$buil
 
 export WINEPREFIX=$build/wine-prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEARCH=win32
 unset DISPLAY WAYLAND_DISPLAY
 
