@@ -386,9 +386,12 @@ void expect_demo_record(const fs::path& path) {
   for (size_t r = 1; r < got.size(); ++r) {
     SCOPED_TRACE(got[r][LINE]);
     ASSERT_EQ(got[r].size(), 10u);
-    const uint64_t used = figure(got[r], SPACE_USED), held = figure(got[r], IMAGES) + figure(got[r], UNDO) +
-                                                               figure(got[r], GEOMETRY);
-    EXPECT_GE(used, held);
+    const uint64_t used = figure(got[r], SPACE_USED);
+#ifndef _WIN32
+    // (On Windows the heap holds address space reserved before the record began, which
+    // the host's data then reuse: the space mapped since can be less than they hold.)
+    EXPECT_GE(used, figure(got[r], IMAGES) + figure(got[r], UNDO) + figure(got[r], GEOMETRY));
+#endif
     if (got[r][ACTION] == "limit") {
       EXPECT_GE(figure(got[r], SPACE_LIMIT) - used, 512 * MiB);
     }
@@ -399,7 +402,6 @@ void expect_demo_record(const fs::path& path) {
     for (Csv* csv : {&got, &expected}) (*csv)[r][SPACE_USED] = (*csv)[r][SPACE_LIMIT] = "-";
   }
   EXPECT_EQ(got, expected);
-
 }
 
 // The timeline's picture, at points that follow from the record and the scale of
