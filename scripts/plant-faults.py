@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Plants the faults of tests/faults.txt in the module one at a time, rebuilds a configured
 build, runs its tests and reports which tests caught each fault. Each file is restored as
-soon as its fault's run is over, also when the run is interrupted.
+soon as its fault's run is over, also when the run is interrupted, and the build is built
+again from the restored files at the end.
 
     scripts/plant-faults.py [--build DIR] [--sanitizer] [--overlaps] [ID ...]
 
@@ -97,6 +98,8 @@ def main():
         if tests is None or (expected and not tests):
             wrong.append(fault.ident)
         print(f"{fault.ident} {fault.kind}: {verdict}", flush=True)
+    # The build as the sources are again, so that it is not left with the last fault.
+    subprocess.run(["cmake", "--build", args.build, "-j2"], capture_output=True)
 
     if args.overlaps:
         listed = subprocess.run(["ctest", "-N"], cwd=args.build, capture_output=True, text=True).stdout
