@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "accounting/byte_text.h"
 #include "accounting/cuda_runtime.h"
 #include "accounting/memory_state.h"
 #include "host/host_services.h"
@@ -18,11 +19,6 @@ uint64_t Round_Down_MiB(uint64_t bytes) { return bytes & ~((uint64_t{1} << 20) -
 // truncated, the subtraction last.
 uint64_t Threshold(uint64_t percent) { return Memory_RAM * percent / 100 - Memory_Default; }
 
-void Log_Figure(const char* format, uint64_t bytes) {
-  const char* text = Int_2_Byte(static_cast<int64_t>(bytes), nullptr);
-  Message(MSG_LOG, format, text ? text : "");
-}
-
 }  // namespace
 
 void Memory_Budget_Init() {
@@ -35,9 +31,9 @@ void Memory_Budget_Init() {
 
   // Both fields are unsigned and pointer-wide: widened with zeros.
   Memory_Available = Round_Down_MiB(static_cast<uint64_t>(status.dwAvailVirtual));
-  Log_Figure("Memory Manager (32 bit) -> %s Tot Available", Memory_Available);
+  Message(MSG_LOG, "Memory Manager (32 bit) -> %s Tot Available", Byte_Text(Memory_Available));
   Memory_RAM = Round_Down_MiB(static_cast<uint64_t>(status.dwTotalPhys));
-  Log_Figure("Memory Manager (32 bit) -> %s Tot RAM", Memory_RAM);
+  Message(MSG_LOG, "Memory Manager (32 bit) -> %s Tot RAM", Byte_Text(Memory_RAM));
   if (Memory_RAM >= Memory_Available) Memory_RAM = Memory_Available;
 
   if (Memory_RAM == 0) {
