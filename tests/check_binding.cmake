@@ -15,9 +15,9 @@ function(objdump_lines file out)
   set(${out} "${lines}" PARENT_SCOPE)
 endfunction()
 
-# Names of an image's export table ("[ordinal] name" lines of the name pointer table).
-function(exported_names file out)
-  objdump_lines(${file} lines)
+# Names of an image's export table ("[ordinal] name" lines of the name pointer table),
+# from the lines of its objdump -p.
+function(exported_names lines out)
   set(names "")
   set(inside FALSE)
   foreach(line IN LISTS lines)
@@ -32,9 +32,9 @@ function(exported_names file out)
   set(${out} "${names}" PARENT_SCOPE)
 endfunction()
 
-# Names a module imports from one image ("DLL Name: IMAGE" then "hint name" lines).
-function(imported_names file image out)
-  objdump_lines(${file} lines)
+# Names a module imports from one image ("DLL Name: IMAGE" then "hint name" lines),
+# from the lines of its objdump -p.
+function(imported_names lines image out)
   set(names "")
   set(inside FALSE)
   foreach(line IN LISTS lines)
@@ -55,8 +55,10 @@ function(imported_names file image out)
   set(${out} "${names}" PARENT_SCOPE)
 endfunction()
 
-imported_names(${MODULE} ${HOST_IMAGE} imports)
-exported_names(${HOST} host_exports)
+objdump_lines(${MODULE} module_lines)
+objdump_lines(${HOST} host_lines)
+imported_names("${module_lines}" ${HOST_IMAGE} imports)
+exported_names("${host_lines}" host_exports)
 list(LENGTH imports import_count)
 if(import_count EQUAL 0)
   message(FATAL_ERROR "${MODULE} imports nothing from ${HOST_IMAGE}")
@@ -77,7 +79,7 @@ foreach(line IN LISTS def_lines)
   string(REGEX MATCH "[A-Za-z_0-9]+" name "${line}")
   list(APPEND wanted ${name})
 endforeach()
-exported_names(${MODULE} module_exports)
+exported_names("${module_lines}" module_exports)
 list(SORT wanted)
 list(SORT module_exports)
 if(NOT module_exports STREQUAL wanted)
