@@ -33,7 +33,7 @@ class Fault:
 def read_faults(path):
     faults, fault = [], None
     for line in open(path, encoding="utf-8").read().split("\n"):
-        if line.startswith("#") or line.startswith("## "):
+        if line.startswith("#"):
             continue
         if not line.strip():
             fault = None

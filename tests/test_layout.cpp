@@ -1,7 +1,6 @@
 // The panel's size and the placing of its widgets, read back from the host's toolkit.
 #include <array>
 #include <cstdio>
-#include <cstring>
 
 #include "module_fixture.h"
 
