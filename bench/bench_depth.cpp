@@ -6,7 +6,6 @@
 // The host records messages but not host calls, as the console does without "log calls".
 // The module's walks recurse once a level: a chain of 10^5 levels takes about 5 MiB of
 // this process's 8 MiB main-thread stack.
-#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -36,13 +35,12 @@ double build(Shape shape, int64_t nodes) {
       path = "/n" + std::to_string(i);
     hostsim::add_node(path, 3, {{15, 1}, {5, 1}});
   }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return bench::seconds_since(start);
 }
 
 // The counters the summary shows: the median time and the median time per node.
-void report_per_node(benchmark::State& state, int64_t nodes, std::vector<double> seconds) {
-  std::sort(seconds.begin(), seconds.end());
-  const double median = seconds.empty() ? 0 : seconds[seconds.size() / 2];
+void report_per_node(benchmark::State& state, int64_t nodes, const std::vector<double>& seconds) {
+  const double median = bench::median(seconds);
   state.counters["nodes"] = static_cast<double>(nodes);
   state.counters["tree_ms"] = median * 1e3;
   state.counters["ns_per_node"] = median * 1e9 / static_cast<double>(nodes);
@@ -67,7 +65,7 @@ void tree_walk(benchmark::State& state, Shape shape, int64_t nodes, Walk walk) {
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     walk();
-    seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    seconds.push_back(bench::seconds_since(start));
     state.SetIterationTime(seconds.back());
     hostsim::deliver_deferred();  // the words the module sent, to no tool
     hostsim::clear_events();

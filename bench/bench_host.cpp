@@ -99,6 +99,8 @@ int segment_end(int length, int32_t value, int32_t scale) {
   return static_cast<int>(static_cast<float>(length * value) / static_cast<float>(scale));
 }
 
+}  // namespace
+
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -108,8 +110,6 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
-
-}  // namespace
 
 hostsim::Module& module() {
   static hostsim::Module loaded;

@@ -7,8 +7,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "hostsim/module.h"
 
@@ -40,6 +42,10 @@ void close_panel();
 uint64_t hand_measure();
 void hand_paint_ram_bar();
 void hand_clear_images();
+
+// The seconds since `start`, and the median of a benchmark's times (0 for none).
+double seconds_since(std::chrono::steady_clock::time_point start);
+double median(std::vector<double> values);
 
 // Runs `module_side` and `hand_side` once each per iteration, timing both and counting
 // their heap allocations. The iteration time is the module's. Counters: module_ms and

@@ -34,11 +34,12 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
         const auto found = run.counters.find(name);
         return found == run.counters.end() ? 0.0 : found->second.value;
       };
+      // The name as registered, without the run settings the library appends.
       std::string name = run.benchmark_name();
-      name = name.substr(0, name.find("/min_time"));
-      name = name.substr(0, name.find("/iterations"));
+      for (const char* setting : {"/min_time", "/iterations", "/manual_time"})
+        name = name.substr(0, name.find(setting));
       if (run.counters.count("ns_per_node"))
-        tree_rows_.push_back({name.substr(0, name.find("/manual_time")), counter("tree_ms"), counter("ns_per_node")});
+        tree_rows_.push_back({name, counter("tree_ms"), counter("ns_per_node")});
       else
         rows_.push_back({name, counter("module_ms"), counter("hand_ms"), counter("ratio"), counter("allocations"),
                         counter("bytes_per_action")});

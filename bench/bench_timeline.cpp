@@ -6,7 +6,6 @@
 // "module ms" is the drawing's time; "bytes/action" what the record holds per action.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "apps/kestrum-host/timeline.h"
 #include "apps/kestrum-host/timeline_picture.h"
+#include "bench_host.h"
 #include "hostsim/db2d.h"
 #include "hostsim/events.h"
 #include "hostsim/reset.h"
@@ -52,14 +52,13 @@ void timeline_draw(benchmark::State& state, int64_t actions) {
       state.SkipWithError(error.c_str());
       break;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = bench::seconds_since(start);
     state.SetIterationTime(seconds);
     times.push_back(seconds);
   }
   std::remove(path.c_str());
   if (times.empty()) return;
-  std::sort(times.begin(), times.end());
-  state.counters["module_ms"] = times[times.size() / 2] * 1e3;
+  state.counters["module_ms"] = bench::median(times) * 1e3;
   const double kept = static_cast<double>(timeline.rows().capacity() * sizeof(console::Timeline_Row) +
                                           timeline.events().capacity() * sizeof(console::Timeline_Event));
   state.counters["bytes_per_action"] = kept / static_cast<double>(actions);
