@@ -4,7 +4,6 @@
 // makes the host hold real memory for the bytes it reports.
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <stdexcept>
 #include <string>
 

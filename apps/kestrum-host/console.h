@@ -33,6 +33,10 @@ struct Not_A_Number : Action_Error {
   using Action_Error::Action_Error;
 };
 
+// Whether a line's first word is a script command word ("Memory:"): the line goes to the
+// tool that registered that word, not to an action.
+inline bool is_script_word(const std::string& word) { return word.size() > 1 && word.back() == ':'; }
+
 struct Session {
   hostsim::Module& module;
   bool module_loaded = true;    // false with --no-module: module actions are skipped

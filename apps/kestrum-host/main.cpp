@@ -3,10 +3,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 #else
 #include <editline/readline.h>  // libedit, readline-compatible: history, editing, completion
-#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -15,11 +13,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 #include "apps/kestrum-host/console.h"
 #include "apps/kestrum-host/progress.h"
 #include "apps/kestrum-host/timeline_files.h"
+#include "apps/kestrum-host/timeline_picture.h"
 #include "hostsim/machine.h"
 #include "hostsim/printable.h"
 #include "hostsim/real_memory.h"
@@ -27,16 +27,6 @@
 #include "hostsim/updates.h"
 
 namespace {
-
-// Whether a stream is a terminal the user types at (on Windows: a console).
-bool is_terminal(std::FILE* stream) {
-#ifdef _WIN32
-  DWORD mode = 0;
-  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
-#else
-  return isatty(fileno(stream)) != 0;
-#endif
-}
 
 // A text as a stream to read (on Windows, which cannot read memory as a stream, through
 // a temporary file).
@@ -221,7 +211,7 @@ class Runner {
  private:
   void dispatch(const console::Words& words) {
     const std::string& first = words[0];
-    const bool script_line = first.size() > 1 && first.back() == ':';
+    const bool script_line = console::is_script_word(first);
     if (!session_.module_loaded && script_line) return;  // no tool took that command word
     if (script_line && first == script_prefix_) {
       if (session_.exited) throw_exited();
@@ -345,7 +335,7 @@ int run(const Options& options) {
   session.module_loaded = !options.no_module;
   session.png_dir = options.png_dir;
   session.set_log_calls(options.log_calls);
-  session.bold_marks = is_terminal(stdout);
+  session.bold_marks = console::is_terminal(stdout);
   hostsim::set_sink([&session](const hostsim::Event& event) { session.on_event(event); });
   // As a host does when it loads a tool: note which updates it wants, and hold them
   // until the tool's Init has run.
@@ -364,10 +354,11 @@ int run(const Options& options) {
   const char* command = session.module_loaded ? module.Script_Register() : nullptr;
   // The demo draws its timeline beside its panel pictures.
   std::vector<std::string> timelines = options.timelines;
-  if (options.session.empty() && console::timeline_path_problem("demo-timeline.png").empty())
+  if (options.session.empty() && console::timeline_pictures_available())
     timelines.push_back(session.picture_path("demo-timeline.png"));
-  console::Timeline timeline;
-  Runner runner(session, table, command ? command : "", timelines.empty() ? nullptr : &timeline);
+  std::optional<console::Timeline> timeline;  // recorded only for a timeline file
+  if (!timelines.empty()) timeline.emplace();
+  Runner runner(session, table, command ? command : "", timeline ? &*timeline : nullptr);
 
   int status = EXIT_SUCCESS;
   if (options.session.empty()) {
@@ -376,8 +367,8 @@ int run(const Options& options) {
     status = in ? runner.run_lines(in, "the built-in demo") : cannot_read("the built-in demo", errno);
     if (in) std::fclose(in);
   } else if (options.session == "-") {
-    timeline.expect(0);
-    status = is_terminal(stdin) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
+    if (timeline) timeline->expect(0);
+    status = console::is_terminal(stdin) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
   } else if (std::FILE* in = std::fopen(options.session.c_str(), "r")) {
     status = runner.run_lines(in, options.session);
     std::fclose(in);
@@ -397,7 +388,7 @@ int run(const Options& options) {
                              : options.session == "-" ? "standard input"
                                                       : hostsim::printable(file);
     const std::string title = "Memory over time: " + name + (session.module_loaded ? "" : ", without the module");
-    if (!console::write_timelines(timeline, timelines, title) && status == EXIT_SUCCESS) status = EXIT_WRONG_ACTION;
+    if (!console::write_timelines(*timeline, timelines, title) && status == EXIT_SUCCESS) status = EXIT_WRONG_ACTION;
   }
   return status;
 }

@@ -1,6 +1,11 @@
 #include "apps/kestrum-host/progress.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,16 +19,25 @@ using Clock = std::chrono::steady_clock;
 constexpr auto QUIET_START = std::chrono::seconds(1);
 constexpr auto REDRAW_EVERY = std::chrono::milliseconds(100);
 
-bool usable_terminal(int descriptor) {
+bool usable_terminal(std::FILE* stream) {
   const char* term = std::getenv("TERM");
-  return isatty(descriptor) != 0 && !(term && std::strcmp(term, "dumb") == 0);
+  return is_terminal(stream) && !(term && std::strcmp(term, "dumb") == 0);
 }
 
 }  // namespace
 
+bool is_terminal(std::FILE* stream) {
+#ifdef _WIN32
+  DWORD mode = 0;
+  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
 void Progress::begin(size_t total_lines) {
-  enabled_ = usable_terminal(STDERR_FILENO);
-  shares_terminal_ = isatty(STDOUT_FILENO) != 0;
+  enabled_ = usable_terminal(stderr);
+  shares_terminal_ = is_terminal(stdout);
   total_ = total_lines;
   actions_ = 0;
   start_ = Clock::now();

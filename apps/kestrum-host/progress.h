@@ -5,9 +5,12 @@
 
 #include <chrono>
 #include <cstddef>
-#include <string>
+#include <cstdio>
 
 namespace console {
+
+// Whether a stream is a terminal the user types at (on Windows: a console).
+bool is_terminal(std::FILE* stream);
 
 class Progress {
  public:

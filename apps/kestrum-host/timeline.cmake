@@ -2,19 +2,16 @@
 # console, the tests and the benchmarks link. The picture is drawn with Cairo where the
 # build has it; without, a stand-in refuses pictures and the CSV form still works.
 set(KESTRUM_TIMELINE_DIR ${CMAKE_SOURCE_DIR}/apps/kestrum-host)
-if(TARGET PkgConfig::CAIRO)
-  set(KESTRUM_TIMELINE_PICTURE ${KESTRUM_TIMELINE_DIR}/timeline_picture_cairo.cpp)
-else()
-  set(KESTRUM_TIMELINE_PICTURE ${KESTRUM_TIMELINE_DIR}/timeline_picture_none.cpp)
-endif()
 add_library(kestrum-timeline STATIC
   ${KESTRUM_TIMELINE_DIR}/timeline.cpp
   ${KESTRUM_TIMELINE_DIR}/timeline_layout.cpp
-  ${KESTRUM_TIMELINE_DIR}/timeline_files.cpp
-  ${KESTRUM_TIMELINE_PICTURE})
+  ${KESTRUM_TIMELINE_DIR}/timeline_files.cpp)
 target_include_directories(kestrum-timeline PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(kestrum-timeline PUBLIC kestrum-hostsim)
 if(TARGET PkgConfig::CAIRO)
+  target_sources(kestrum-timeline PRIVATE ${KESTRUM_TIMELINE_DIR}/timeline_picture_cairo.cpp)
   target_link_libraries(kestrum-timeline PRIVATE PkgConfig::CAIRO)
+else()
+  target_sources(kestrum-timeline PRIVATE ${KESTRUM_TIMELINE_DIR}/timeline_picture_none.cpp)
 endif()
 target_link_libraries(kestrum-host PRIVATE kestrum-timeline)

@@ -122,7 +122,7 @@ void Timeline::record(uint32_t line, const std::string& action, const std::vecto
   now.line = line;
   now.action = intern(action);
   // Only the panel's buttons and script lines clear on request.
-  if (action == "click" || (action.size() > 1 && action.back() == ':')) read_clears(row, now);
+  if (action == "click" || is_script_word(action)) read_clears(row, now);
   if (error) events_.push_back(Timeline_Event{Timeline_Event::FAILURE, row, 0, hostsim::printable(error)});
   rows_.push_back(now);
 }

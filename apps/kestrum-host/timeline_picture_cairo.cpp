@@ -20,6 +20,7 @@ using Layout = Timeline_Layout;
 constexpr uint32_t IMAGES = 0x0000AA, UNDO = 0x00AAAA, GEOMETRY = 0xAA00AA;
 constexpr uint32_t BUDGET = 0x000000, LIMIT = 0xD00000, SPACE_USED = 0x707070;
 constexpr uint32_t PURGE = 0xFF8C00, CLEAR = 0x2E8B57, FAILURE = 0xE00000;
+constexpr uint32_t PURGE_LABEL = 0xB85C00;  // a darker orange, readable as text
 constexpr uint32_t BACKGROUND = 0xFFFFFF, GRID = 0xE0E0E0, TEXT = 0x333333;
 constexpr const char* FONT = "DejaVu Sans";
 constexpr int BOTTOM = Layout::PLOT_TOP + Layout::PLOT_HEIGHT;  // the first row below the plot
@@ -177,7 +178,7 @@ void draw_markers(Painter& p, const Layout& layout) {
     cairo_set_source_rgba(p.cr(), 1, 1, 1, 0.8);
     cairo_rectangle(p.cr(), x - w / 2 - 2, baseline - 11, w + 4, 14);
     cairo_fill(p.cr());
-    p.colour(label.kind == Timeline_Event::PURGE ? 0xB85C00 : marker_colour(label.kind));
+    p.colour(label.kind == Timeline_Event::PURGE ? PURGE_LABEL : marker_colour(label.kind));
     p.text(label.text, x, baseline, 0.5);
   }
 }
