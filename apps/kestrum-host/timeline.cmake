@@ -1,8 +1,10 @@
 # The console's timeline (record, CSV, picture) as a library of its own, which the
 # console, the tests and the benchmarks link. The picture is drawn with Cairo where the
 # build has it; without, a stand-in refuses pictures and the CSV form still works.
+# An object library, as the host model is on Windows: an archive linking it would carry a
+# second copy of the host model's objects.
 set(KESTRUM_TIMELINE_DIR ${CMAKE_SOURCE_DIR}/apps/kestrum-host)
-add_library(kestrum-timeline STATIC
+add_library(kestrum-timeline OBJECT
   ${KESTRUM_TIMELINE_DIR}/timeline.cpp
   ${KESTRUM_TIMELINE_DIR}/timeline_layout.cpp
   ${KESTRUM_TIMELINE_DIR}/timeline_files.cpp)
