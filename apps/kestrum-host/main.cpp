@@ -29,10 +29,13 @@
 namespace {
 
 // A text as a stream to read (on Windows, which cannot read memory as a stream, through
-// a temporary file).
+// a temporary file in the user's temporary folder, deleted when closed: the C runtime's
+// tmpfile() would create it in the drive's root, where a user may not write).
 std::FILE* open_text(const char* text) {
 #ifdef _WIN32
-  std::FILE* file = std::tmpfile();
+  char* path = _tempnam(nullptr, "kestrum-");
+  std::FILE* file = path ? std::fopen(path, "w+bTD") : nullptr;
+  std::free(path);
   if (file && (std::fputs(text, file) < 0 || std::fseek(file, 0, SEEK_SET) != 0)) {
     std::fclose(file);
     return nullptr;
