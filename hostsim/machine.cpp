@@ -55,7 +55,7 @@ uint32_t last_memory_status_length() { return g_last_length; }
 void answer_memory_status(MEMORYSTATUS* status) {
   if (status == nullptr) return;
   g_last_length = status->dwLength;
-  real_memory_status(*status);
+  real_memory_status(*status, !g_fixed_available);
   if (g_fixed_physical) status->dwTotalPhys = saturate(g_physical);
   if (g_fixed_available) status->dwAvailVirtual = saturate(g_available);
 }

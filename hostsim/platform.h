@@ -28,8 +28,9 @@ std::string program_folder();
 
 // The memory-status figures of the machine as the platform reports them: physical
 // memory and the free address space of the process, each saturated as the 32-bit call
-// reports it.
-void real_memory_status(MEMORYSTATUS& status);
+// reports it. Without `free_space_wanted` the free address space may be left 0: the
+// caller puts its own figure there, and on Linux reading it walks the process's mappings.
+void real_memory_status(MEMORYSTATUS& status, bool free_space_wanted);
 
 // Lets the host model see the Windows calls a module loaded from `library` makes
 // (hostsim/win32/windows.cpp); on Linux the stand-in of those calls sees them already.

@@ -118,12 +118,12 @@ void restore_address_space() {
 }
 
 // Only the two fields a tool relies on are filled; the others read 0.
-void real_memory_status(MEMORYSTATUS& status) {
+void real_memory_status(MEMORYSTATUS& status, bool free_space_wanted) {
   const DWORD length = status.dwLength;
   status = MEMORYSTATUS{};
   status.dwLength = length;
   status.dwTotalPhys = saturate(real_physical_memory());
-  status.dwAvailVirtual = saturate(real_available_address_space());
+  if (free_space_wanted) status.dwAvailVirtual = saturate(real_available_address_space());
 }
 
 }  // namespace hostsim

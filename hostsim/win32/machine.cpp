@@ -49,8 +49,9 @@ void reserve_everything() {
 }  // namespace
 
 // Under a limit, the free address space is what limit_address_space left, less what the
-// host has allocated since: Wine's memory-status call does not count reservations.
-void real_memory_status(MEMORYSTATUS& status) {
+// host has allocated since: Wine's memory-status call does not count reservations. The
+// system's call reports every figure at once, so an unwanted free space costs nothing.
+void real_memory_status(MEMORYSTATUS& status, bool) {
   const DWORD length = status.dwLength;
   status = system_status();
   status.dwLength = length;
@@ -64,7 +65,7 @@ void real_memory_status(MEMORYSTATUS& status) {
 uint64_t real_physical_memory() { return system_status().dwTotalPhys; }
 uint64_t real_available_address_space() {
   MEMORYSTATUS status{};
-  real_memory_status(status);
+  real_memory_status(status, true);
   return status.dwAvailVirtual;
 }
 
