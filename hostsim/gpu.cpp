@@ -25,8 +25,7 @@ Kestrum_Cudasim_Configure_Fn simulator() {
   std::string error;
   void* library = open_library(path, true, error);
   if (!library) throw std::runtime_error("cannot load the simulated CUDA runtime: " + error);
-  g_configure = reinterpret_cast<Kestrum_Cudasim_Configure_Fn>(
-      reinterpret_cast<void (*)()>(library_symbol(library, "kestrum_cudasim_configure")));
+  g_configure = library_function<Kestrum_Cudasim_Configure_Fn>(library, "kestrum_cudasim_configure");
   if (!g_configure) throw std::runtime_error(path + " lacks kestrum_cudasim_configure");
   return g_configure;
 }

@@ -15,13 +15,11 @@ constexpr char MODULE_FILE[] = "kestrum.so";
 
 template <typename Fn>
 void resolve(void* handle, const char* name, Fn& slot, std::string& missing) {
-  void* address = library_symbol(handle, name);
-  if (!address) {
+  slot = library_function<Fn>(handle, name);
+  if (!slot) {
     missing += missing.empty() ? "" : ", ";
     missing += name;
   }
-  // Through the generic function type, which an exported address converts from cleanly.
-  slot = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(address));
 }
 }  // namespace
 

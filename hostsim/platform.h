@@ -19,6 +19,12 @@ void unmap_pages(void* pages, size_t bytes);
 // Linux), or null with the reason in `error`.
 void* open_library(const std::string& path, bool global, std::string& error);
 void* library_symbol(void* library, const char* name);
+// An exported function as `Fn` (null when missing), through the generic function type,
+// which an exported address converts from cleanly.
+template <typename Fn>
+Fn library_function(void* library, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(library_symbol(library, name)));
+}
 void close_library(void* library);
 // The folder of the host model's own image (the program on Windows, the host model's
 // library on Linux), with its final separator.
