@@ -66,20 +66,23 @@ bool register_class() {
   return registered;
 }
 
-// The client area as GDI has it, top row first, 0x00RRGGBB words.
-std::vector<uint32_t> capture(HWND window, int& width, int& height) {
-  width = height = 0;
+// The client area's size, 0 x 0 for a window not made here.
+SIZE client_size(HWND window) {
   RECT client{};
-  if (!known(window) || !GetClientRect(window, &client)) return {};
-  width = client.right;
-  height = client.bottom;
+  if (!known(window) || !GetClientRect(window, &client)) return SIZE{0, 0};
+  return SIZE{client.right, client.bottom};
+}
+
+// `width` x `height` pixels of the client area from (left, top) as GDI has them, top row
+// first, 0x00RRGGBB words: one pixel is read without copying the whole window.
+std::vector<uint32_t> capture(HWND window, int left, int top, int width, int height) {
   if (width <= 0 || height <= 0) return {};
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
   HDC dc = GetDC(window);
   HDC memory = CreateCompatibleDC(dc);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
   HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, dc, left, top, SRCCOPY);
   SelectObject(memory, previous);
   BITMAPINFO info = top_down_bitmap(width, height);
   GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
@@ -121,15 +124,8 @@ void resize_window(HWND window, int width, int height) {
   fill_window(window, WINDOW_BACKGROUND);
 }
 
-int window_width(HWND window) {
-  RECT client{};
-  return known(window) && GetClientRect(window, &client) ? client.right : 0;
-}
-
-int window_height(HWND window) {
-  RECT client{};
-  return known(window) && GetClientRect(window, &client) ? client.bottom : 0;
-}
+int window_width(HWND window) { return client_size(window).cx; }
+int window_height(HWND window) { return client_size(window).cy; }
 
 void fill_window(HWND window, uint32_t rgb) {
   RECT client{};
@@ -141,10 +137,9 @@ void fill_window(HWND window, uint32_t rgb) {
 }
 
 uint32_t device_pixel(HWND window, int column, int row) {
-  int width = 0, height = 0;
-  const std::vector<uint32_t> pixels = capture(window, width, height);
-  if (column < 0 || row < 0 || column >= width || row >= height) return 0xFFFFFFFFu;
-  return pixels[static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column)];
+  const SIZE client = client_size(window);
+  if (column < 0 || row < 0 || column >= client.cx || row >= client.cy) return 0xFFFFFFFFu;
+  return capture(window, column, row, 1, 1).front();
 }
 
 // GDI paints the window itself: there is no buffer of the host model's own.
@@ -155,8 +150,9 @@ bool write_png(HWND window, const std::string& path, std::string& error) {
     error = "no such window";
     return false;
   }
-  int width = 0, height = 0;
-  const std::vector<uint32_t> pixels = capture(window, width, height);
+  const SIZE client = client_size(window);
+  const int width = client.cx, height = client.cy;
+  const std::vector<uint32_t> pixels = capture(window, 0, 0, width, height);
   if (pixels.empty()) {
     error = "the window has no pixels";
     return false;
