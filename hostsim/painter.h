@@ -17,7 +17,7 @@ class Painter {
   Painter(const Painter&) = delete;
   Painter& operator=(const Painter&) = delete;
 
-  explicit operator bool() const { return surface_ != nullptr; }
+  explicit operator bool() const { return context_ != nullptr; }
 
   // Device top row of a widget rectangle.
   int top(const Tools& w) const { return height_ - (w.Y + w.DY); }
@@ -56,8 +56,26 @@ class Painter {
   }
 
  private:
-  struct Surface;
-  Surface* surface_ = nullptr;
+  // Where text() starts a line `advance` pixels wide in a font of `ascent` pixels: its
+  // left edge and its baseline row. Digits and capitals fill about 0.73 of the ascent,
+  // and that part is what is centred.
+  struct Text_Place {
+    double left;
+    int baseline;
+  };
+  static Text_Place place_text(double advance, double ascent, int left, int top_row, int width, int height,
+                               bool centre_x, bool centre_y, int pad, double raise) {
+    const double x = centre_x ? left + (width - advance) / 2.0 : left + pad;
+    const double ink = ascent * 0.73;
+    const double baseline = (centre_y ? top_row + (height + ink) / 2.0 : top_row + pad + ink) - raise;
+    return {x, static_cast<int>(baseline + 0.5)};
+  }
+
+  // What the platform draws with, held here so that painting a widget allocates nothing:
+  // a Cairo surface over the window's pixels and its context (Linux), or the window and
+  // its device context (Windows).
+  void* target_ = nullptr;
+  void* context_ = nullptr;
   int height_ = 0;
 };
 

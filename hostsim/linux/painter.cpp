@@ -28,48 +28,47 @@ void release_fonts_at_exit() {
   (void)registered;
 }
 
+cairo_surface_t* surface_of(void* target) { return static_cast<cairo_surface_t*>(target); }
+cairo_t* context_of(void* context) { return static_cast<cairo_t*>(context); }
+
 void colour(cairo_t* cr, uint32_t rgb) {
   cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
 }
 
 }  // namespace
 
-struct Painter::Surface {
-  cairo_surface_t* surface = nullptr;
-  cairo_t* cr = nullptr;
-};
-
 Painter::Painter(HWND window) {
   uint32_t* pixels = window_pixels(window);
   if (!pixels) return;
   height_ = window_height(window);
   const int width = window_width(window);
-  surface_ = new Surface;
-  surface_->surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
-                                                          CAIRO_FORMAT_RGB24, width, height_,
-                                                          width * static_cast<int>(sizeof(uint32_t)));
-  surface_->cr = cairo_create(surface_->surface);
-  cairo_set_antialias(surface_->cr, CAIRO_ANTIALIAS_NONE);
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
+                                                                 CAIRO_FORMAT_RGB24, width, height_,
+                                                                 width * static_cast<int>(sizeof(uint32_t)));
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  target_ = surface;
+  context_ = cr;
 }
 
 Painter::~Painter() {
-  if (!surface_) return;
-  cairo_destroy(surface_->cr);
-  cairo_surface_flush(surface_->surface);
-  cairo_surface_destroy(surface_->surface);
-  delete surface_;
+  if (!context_) return;
+  cairo_destroy(context_of(context_));
+  cairo_surface_flush(surface_of(target_));
+  cairo_surface_destroy(surface_of(target_));
 }
 
 void Painter::fill(int left, int top_row, int width, int height, uint32_t rgb) {
   if (width <= 0 || height <= 0) return;
-  colour(surface_->cr, rgb);
-  cairo_rectangle(surface_->cr, left, top_row, width, height);
-  cairo_fill(surface_->cr);
+  cairo_t* cr = context_of(context_);
+  colour(cr, rgb);
+  cairo_rectangle(cr, left, top_row, width, height);
+  cairo_fill(cr);
 }
 
 void Painter::picture(const uint32_t* pixels, int pic_width, int pic_height, int left, int top_row, int width,
                       int height) {
-  cairo_surface_t* surface = surface_->surface;
+  cairo_surface_t* surface = surface_of(target_);
   cairo_surface_flush(surface);
   uint32_t* target = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface));
   const int surface_width = cairo_image_surface_get_width(surface);
@@ -92,7 +91,7 @@ void Painter::text(const Tools& w, const char* text, int left, int top_row, int 
                    bool centre_y, int pad, uint32_t rgb, bool bold_always, double raise) {
   if (!text || !*text || width <= 0 || height <= 0) return;
   release_fonts_at_exit();
-  cairo_t* cr = surface_->cr;
+  cairo_t* cr = context_of(context_);
   cairo_save(cr);
   cairo_rectangle(cr, left, top_row, width, height);
   cairo_clip(cr);
@@ -105,12 +104,10 @@ void Painter::text(const Tools& w, const char* text, int left, int top_row, int 
   cairo_font_extents(cr, &font);
   cairo_text_extents_t extents;
   cairo_text_extents(cr, text, &extents);
-  const double x = centre_x ? left + (width - extents.x_advance) / 2.0 : left + pad;
-  // Digits and capitals fill about 0.73 of the font's ascent: centre that part.
-  const double ink = font.ascent * 0.73;
-  const double baseline = (centre_y ? top_row + (height + ink) / 2.0 : top_row + pad + ink) - raise;
+  const Text_Place place =
+      place_text(extents.x_advance, font.ascent, left, top_row, width, height, centre_x, centre_y, pad, raise);
   colour(cr, rgb);
-  cairo_move_to(cr, x, static_cast<int>(baseline + 0.5));
+  cairo_move_to(cr, place.left, place.baseline);
   cairo_show_text(cr, text);
   cairo_restore(cr);
 }

@@ -34,12 +34,9 @@ HFONT font(const char* family, bool bold, int pixels) {
 
 const char* family_of(const char* name) { return name && *name ? name : "DejaVu Sans"; }
 
-}  // namespace
+HDC dc_of(void* context) { return static_cast<HDC>(context); }
 
-struct Painter::Surface {
-  HWND window = nullptr;
-  HDC dc = nullptr;
-};
+}  // namespace
 
 Painter::Painter(HWND window) {
   RECT client{};
@@ -47,20 +44,19 @@ Painter::Painter(HWND window) {
   HDC dc = GetDC(window);
   if (!dc) return;
   height_ = client.bottom;
-  surface_ = new Surface{window, dc};
+  target_ = window;
+  context_ = dc;
 }
 
 Painter::~Painter() {
-  if (!surface_) return;
-  ReleaseDC(surface_->window, surface_->dc);
-  delete surface_;
+  if (context_) ReleaseDC(static_cast<HWND>(target_), dc_of(context_));
 }
 
 void Painter::fill(int left, int top_row, int width, int height, uint32_t rgb) {
   if (width <= 0 || height <= 0) return;
   const RECT area{left, top_row, left + width, top_row + height};
-  SetDCBrushColor(surface_->dc, rgb_to_colorref(rgb));
-  FillRect(surface_->dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  SetDCBrushColor(dc_of(context_), rgb_to_colorref(rgb));
+  FillRect(dc_of(context_), &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 void Painter::picture(const uint32_t* pixels, int pic_width, int pic_height, int left, int top_row, int width,
@@ -74,14 +70,14 @@ void Painter::picture(const uint32_t* pixels, int pic_width, int pic_height, int
       part[static_cast<size_t>(row) * static_cast<size_t>(columns) + static_cast<size_t>(c)] =
           pixels[static_cast<size_t>(row) * static_cast<size_t>(pic_width) + static_cast<size_t>(c)] & 0x00FFFFFFu;
   const BITMAPINFO info = top_down_bitmap(columns, rows);
-  SetDIBitsToDevice(surface_->dc, left, top_row, static_cast<DWORD>(columns), static_cast<DWORD>(rows), 0, 0, 0,
+  SetDIBitsToDevice(dc_of(context_), left, top_row, static_cast<DWORD>(columns), static_cast<DWORD>(rows), 0, 0, 0,
                     static_cast<UINT>(rows), part.data(), &info, DIB_RGB_COLORS);
 }
 
 void Painter::text(const Tools& w, const char* text, int left, int top_row, int width, int height, bool centre_x,
                    bool centre_y, int pad, uint32_t rgb, bool bold_always, double raise) {
   if (!text || !*text || width <= 0 || height <= 0) return;
-  HDC dc = surface_->dc;
+  HDC dc = dc_of(context_);
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, left, top_row, left + width, top_row + height);
   const bool bold = bold_always || w.Font_Weight >= 600;
@@ -94,11 +90,9 @@ void Painter::text(const Tools& w, const char* text, int left, int top_row, int 
   const int length = static_cast<int>(std::strlen(text));
   SIZE extent{};
   GetTextExtentPoint32A(dc, text, length, &extent);
-  const double x = centre_x ? left + (width - extent.cx) / 2.0 : left + pad;
-  // Digits and capitals fill about 0.73 of the font's ascent: centre that part.
-  const double ink = metrics.tmAscent * 0.73;
-  const double baseline = (centre_y ? top_row + (height + ink) / 2.0 : top_row + pad + ink) - raise;
-  TextOutA(dc, static_cast<int>(std::lround(x)), static_cast<int>(baseline + 0.5), text, length);
+  const Text_Place place =
+      place_text(extent.cx, metrics.tmAscent, left, top_row, width, height, centre_x, centre_y, pad, raise);
+  TextOutA(dc, static_cast<int>(std::lround(place.left)), place.baseline, text, length);
   RestoreDC(dc, saved);
 }
 
