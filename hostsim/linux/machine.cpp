@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <stdexcept>
 #include <string>
 
