@@ -9,7 +9,7 @@ set -euo pipefail
 # build links them too, for i386 (beside them, never instead of them).
 libraries=(
   libgtest-dev libgmock-dev                 # tests
-  libcairo2-dev libpng-dev libfontconfig-dev  # the host's drawing
+  libcairo2-dev libfontconfig-dev           # the host's drawing (Cairo writes its PNGs)
   libedit-dev                               # the console's prompt
 )
 # The 32-bit build has no benchmarks (see CMakePresets.json).
