@@ -11,6 +11,16 @@
 
 #include <cstdint>
 
+// How a stand-in for the runtime exports the runtime's calls: by their plain names and,
+// on Windows, in the runtime's calling convention (undecorated when linked --kill-at).
+#ifdef _WIN32
+#define CUDASIM_EXPORT __declspec(dllexport)
+#define CUDASIM_API __stdcall
+#else
+#define CUDASIM_EXPORT __attribute__((visibility("default")))
+#define CUDASIM_API
+#endif
+
 enum Kestrum_Cudasim_Mode : int {
   KESTRUM_CUDASIM_MACHINE = 0,
   KESTRUM_CUDASIM_NONE = 1,

@@ -23,14 +23,6 @@ int g_mode = KESTRUM_CUDASIM_MACHINE;
 uint64_t g_total = 0;
 uint64_t g_used = 0;
 
-#ifdef _WIN32
-#define CUDASIM_EXPORT __declspec(dllexport)
-#define CUDASIM_API __stdcall
-#else
-#define CUDASIM_EXPORT __attribute__((visibility("default")))
-#define CUDASIM_API
-#endif
-
 using Version_Fn = int(CUDASIM_API*)(int*);
 using Mem_Info_Fn = int(CUDASIM_API*)(size_t*, size_t*);
 

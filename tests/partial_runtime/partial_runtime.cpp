@@ -3,23 +3,17 @@
 // there succeeds, so a tool that took this library would go on to call the missing one.
 #include <cstddef>
 
-#ifdef _WIN32
-#define PARTIAL_RUNTIME_EXPORT __declspec(dllexport)
-#define PARTIAL_RUNTIME_API __stdcall  // exported undecorated (--kill-at)
-#else
-#define PARTIAL_RUNTIME_EXPORT __attribute__((visibility("default")))
-#define PARTIAL_RUNTIME_API
-#endif
+#include "cudasim/cudasim.h"
 
 extern "C" {
 
 #ifdef PARTIAL_RUNTIME_VERSION
-PARTIAL_RUNTIME_EXPORT int PARTIAL_RUNTIME_API cudaRuntimeGetVersion(int* version) {
+CUDASIM_EXPORT int CUDASIM_API cudaRuntimeGetVersion(int* version) {
   *version = 12000;
   return 0;  // cudaSuccess
 }
 #else
-PARTIAL_RUNTIME_EXPORT int PARTIAL_RUNTIME_API cudaMemGetInfo(size_t* free, size_t* total) {
+CUDASIM_EXPORT int CUDASIM_API cudaMemGetInfo(size_t* free, size_t* total) {
   *total = size_t{3} << 30;  // 3 GiB: fits the size_t of a 32-bit process too
   *free = *total / 2;
   return 0;  // cudaSuccess
