@@ -35,6 +35,7 @@ target_compile_definitions(kestrum-hostsim PRIVATE
 
 # The README's links to docs/ and examples/ hold in the installed folder too.
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES docs/console.md docs/panel.png docs/panel-windows.png docs/timeline.png docs/timeline-no-module.png
+install(FILES docs/console.md docs/panel.png docs/panel-windows.png docs/panel-map.png docs/panel-map-no-gpu.png
+              docs/timeline.png docs/timeline-no-module.png
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(DIRECTORY examples DESTINATION ${CMAKE_INSTALL_DOCDIR})

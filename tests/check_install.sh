@@ -63,7 +63,7 @@ else
   module=$libdir/kestrum/kestrum.so
 fi
 diff -u <(printf "$prefix%s\n" "${programs[@]}" \
-            $doc/{README.md,LICENSE,docs/{console.md,panel.png,panel-windows.png,timeline.png,timeline-no-module.png}} \
+            $doc/{README.md,LICENSE,docs/{console.md,panel.png,panel-windows.png,panel-map.png,panel-map-no-gpu.png,timeline.png,timeline-no-module.png}} \
             $doc/examples/{demo.session,demo.expected,demo-timeline.csv} | sort) \
         <(cd "$scratch/root" && find . -type f -o -type l | sed 's|^\./||' | sort) || fail "installed files"
 

@@ -10,14 +10,18 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <optional>
 #include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -205,12 +209,15 @@ std::string chain(int levels) {
   return path;
 }
 
-// Each input's last line is wrong: the session stops there with status 1 and its own error.
+// Each input's last line is wrong: the session stops there with status 1 and its own error,
+// without the module too. A session that ran "init" still has Exit called at its end.
 TEST(Console_Errors, EveryWrongLineGetsItsOwnReason) {
   using namespace std::string_literals;
   const std::string init = "machine 64M 64M\ngpu none\ninit\n";
+  const std::string panel = init + "panel create\npanel resize\n";
   const struct {
     std::string input, error;
+    bool without_module = false;
   } cases[] = {
       // Words are case-sensitive; the prefix of script lines is the module's command word.
       {"names\nInit\n", "unknown action Init"},
@@ -251,14 +258,39 @@ TEST(Console_Errors, EveryWrongLineGetsItsOwnReason) {
       {"node " + chain(8001) + " 5\n",
        "node too deep: 8001 levels below the root, at most 8000 (the module's walk must fit a 1 MiB stack)"},
       {"node " + chain(8000) + " 5\n", "no parent node for " + chain(8000)},
+      // Pictures are PNG files; widgets by name must be known, laid out and show somewhere.
+      {init + "panel create\nsnapshot x.jpg\n", "snapshot takes FILE.png: x.jpg"},
+      {init + "panel create\nmap x.png.jpg\n", "map takes FILE.png: x.png.jpg"},
+      {init + "panel create\nclick Button_Undo\n", "Button_Undo is not laid out yet: use \"panel resize\" first"},
+      {panel + "click Button_Redo\n", "unknown widget Button_Redo (\"widgets\" lists the panel's)"},
+      {panel + "help Box_GPU\n", "Box_GPU shows nowhere: other widgets cover its box"},
+      {init + "panel create\npanel resize 8 94\nmotion Box_Bar\n", "Box_Bar has an empty box"},
+      {panel + "click Box_Bar 1 2\n", "usage: click X Y [WORD] | click WIDGET [WORD]"},
+      {panel + "motion 5\n", "usage: motion X Y [WORD] | motion WIDGET [WORD]"},
+      // Without the module a line is read as with it, though nothing is called.
+      {"nomodule\n", "unknown action nomodule", true},
+      {"panel create 432\n", "usage: panel create [W H]", true},
+      {"panel resize null 1\n", "usage: panel resize [null] [W H]", true},
+      {"click 5\n", "usage: click X Y [WORD] | click WIDGET [WORD]", true},
+      {"help Button_Redo\n", "unknown widget Button_Redo (\"widgets\" lists the panel's)", true},
+      {"update -1\n", "update word out of range 0..0xFFFFFFFFFFFFFFFF: -1", true},
+      {"snapshot x.jpg\n", "snapshot takes FILE.png: x.jpg", true},
+      {"open now\n", "usage: open", true},
+      {"get\n", "usage: get NAME", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input.substr(0, 80));
-    const Result run = run_console({"--bytes", "exact", "-"}, c.input + "echo not reached\n");
+    std::vector<std::string> args{"--bytes", "exact", "-"};
+    if (c.without_module) args.insert(args.begin(), "--no-module");
+    const Result run = run_console(args, c.input + "echo not reached\n");
     const size_t lines = static_cast<size_t>(std::count(c.input.begin(), c.input.end(), '\n'));
     EXPECT_EQ(run.err, "error: " + std::to_string(lines) + ": " + c.error + "\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out.find("not reached"), std::string::npos);
+    // Exit once: by the session's "exit", or at its end after "init".
+    const bool exits = c.input.rfind(init, 0) == 0 || c.input.find("exit\n") != std::string::npos;
+    EXPECT_EQ(run.out.find("ret Exit 1\n") != std::string::npos, exits) << run.out;
+    EXPECT_EQ(run.out.find("ret Exit"), run.out.rfind("ret Exit"));
   }
 }
 
@@ -301,6 +333,15 @@ TEST(Console_Errors, AModuleThatCannotBeLoadedGivesStatusTwo) {
   EXPECT_NE(version.err.find("kestrum-host: cannot load the module: "), std::string::npos) << version.err;
   EXPECT_EQ(run_console({"--version", "--no-module"}).out, version.out);
 
+  // A module named by its file alone is the file in the current folder, not one that the
+  // system's library search finds (none on Linux; the console's own on Windows).
+  Scratch here;
+  const std::string file = fs::path(KESTRUM_MODULE_PATH).filename().string();
+  fs::copy_file(KESTRUM_INCOMPLETE_MODULE_PATH, here.path / file);
+  const Result named = run_console({"--module", file, "-"}, "names\n", here.path);
+  EXPECT_EQ(named.status, 2);
+  EXPECT_NE(named.err.find(file + " lacks the entry point(s) Variable_Get\n"), std::string::npos) << named.err;
+
   const Result usage = run_console({"--bytes", "round"});
   EXPECT_EQ(usage.status, 1);
   EXPECT_NE(usage.err.find("--bytes takes: exact or human"), std::string::npos);
@@ -335,7 +376,7 @@ TEST(Console_Gpu, RuntimeLackingOneOfItsCallsIsNoGpu) {
               "msg 11 Memory Manager (32 bit) -> 1 GiB Tot RAM\nret Init 1\nret Ctrl_Register 94 432\n"
               "msg 4 We can access <<1 GiB>> of RAM memory\nret Ctrl_Create 1\n"
               "msg 4 Orvan-5 can access <<1 GiB>> of RAM memory\nret Ctrl_Open 1\n"
-              "ret Variable_Get $MEMORY_CUDA_AVAILABLE 1 32832 0\n");
+              "ret Variable_Get $MEMORY_CUDA_AVAILABLE 1 32832 0\nmsg 11 Kestrum: Exit\nret Exit 1\n");
   }
 }
 
@@ -348,6 +389,115 @@ TEST(Console_Snapshots, RelativePathsGoIntoThePictureFolder) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::exists(folder.path / "pictures" / "sub" / "a.png"));
   EXPECT_TRUE(fs::exists(absolute));
+}
+
+// A picture or timeline file that cannot be written is reported with the system's own
+// reason: the one the C library gives for opening it (here, a folder in its place).
+TEST(Console_Snapshots, UnwritablePathsGiveTheSystemsReason) {
+  Scratch files;
+  const std::string png = (files.path / "taken.png").string(), csv = (files.path / "taken.csv").string();
+  for (const std::string& taken : {png, csv}) fs::create_directory(taken);
+  errno = 0;
+  ASSERT_EQ(std::fopen(png.c_str(), "wb"), nullptr);
+  const std::string reason = std::strerror(errno);
+  for (const char* action : {"snapshot ", "map "}) {
+    const Result run = run_console({"-"}, "machine 64M 64M\ngpu none\ninit\npanel create\n" + std::string(action) + png + "\n");
+    EXPECT_EQ(run.err, "error: 5: cannot write " + png + ": " + reason + "\n");
+    EXPECT_EQ(run.status, 1);
+  }
+  const Result timeline = run_console({"--timeline", csv, "-"}, "echo done\n");
+  EXPECT_EQ(timeline.err, "kestrum-host: cannot write " + csv + ": " + reason + "\n");
+  EXPECT_EQ(timeline.status, 1);
+}
+
+// "widgets" gives each widget's box as the layout places it (with a GPU, at the default
+// settings: spacing 4, buttons 18 high, a title band of 20). "map" draws the panel twice
+// its size from (48, 28), each box outlined one map pixel inside its edge (frame, bars and
+// columns red, value labels green, buttons blue; a later widget's over an earlier one's),
+// and under it a key: a line a widget from row 2H + 54, each led by its number on a square
+// in its outline's colour, then after two lines the bars' colours; (2W + 64) x (2H + 414).
+TEST(Console_Snapshots, MapOutlinesEveryWidgetOverThePanelTwiceItsSize) {
+  Scratch files;
+  const Result run = run_console({"--png-dir", files.path.string(), "-"},
+                                 "machine 1G 1G\ngpu 2G 1G\ninit\nnode /a 300M\nundo 100M\npanel create\n"
+                                 "panel resize\nopen\nshow\ndraw\nsnapshot panel.png\nmap map.png\nwidgets\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("widget Box_Title 1 1 430 112\nwidget Box_GPU 5 5 422 16\nwidget Box_Bar 5 25 422 16\n"
+                         "widget Box_Image 5 45 140 48\nwidget Label_Image 5 49 140 44\nwidget Button_Image 9 49 132 18\n"
+                         "widget Box_Undo 146 45 140 48\nwidget Label_Undo 146 49 140 44\nwidget Button_Undo 150 49 132 18\n"
+                         "widget Box_Geom 287 45 140 48\nwidget Label_Geom 287 49 140 44\nwidget Button_Geom 291 49 132 18\n"),
+            std::string::npos)
+      << run.out;
+  const Picture panel(files.path / "panel.png"), map(files.path / "map.png");
+  ASSERT_EQ(panel.width, 432);
+  ASSERT_EQ(panel.height, 114);
+  ASSERT_EQ(map.width, 2 * 432 + 64);
+  ASSERT_EQ(map.height, 2 * 114 + 414);
+  const auto at = [&](int column, int row) { return map.at(column, map.height - 1 - row); };  // rows from the top
+  // Panel pixel (x, y) as four map pixels: in the title band, the bars, a value label.
+  for (const auto& [x, y] : {std::pair{200, 105}, {300, 33}, {100, 33}, {250, 13}, {216, 80}})
+    for (const int dc : {0, 1})
+      for (const int dr : {0, 1}) EXPECT_EQ(at(48 + 2 * x + dc, 28 + 2 * (113 - y) + dr), panel.at(x, y)) << x << " " << y;
+  constexpr uint32_t RED = 0xD00000, GREEN = 0x008000, BLUE_OUTLINE = 0x0000E0;
+  // The left edges of Button_Undo and Box_Bar, half-way up.
+  EXPECT_EQ(at(48 + 2 * 150, 28 + 2 * (114 - 49 - 18) + 18), BLUE_OUTLINE);
+  EXPECT_EQ(at(48 + 2 * 5, 28 + 2 * (114 - 25 - 16) + 16), RED);
+  // Label_Undo's top edge over Box_Undo's, and Box_Undo's bottom edge below the label.
+  EXPECT_EQ(at(48 + 2 * 200, 28 + 2 * (114 - 93)), GREEN);
+  EXPECT_EQ(at(48 + 2 * 200, 28 + 2 * (114 - 45) - 1), RED);
+  // The key: the squares of Box_Title, Label_Image and Button_Geom; the track's green zone.
+  const int key = 28 + 2 * 114 + 26;
+  EXPECT_EQ(at(48, key), RED);
+  EXPECT_EQ(at(48, key + 4 * 16), GREEN);
+  EXPECT_EQ(at(48, key + 11 * 16), BLUE_OUTLINE);
+  EXPECT_EQ(at(49, key + 17 * 16 + 1), GREEN_ZONE);
+  EXPECT_EQ(panel.at(5 + 250, 25 + 8), GREEN_ZONE);
+}
+
+// At the prompt, and in any session, "help" alone lists every action on a line of its own
+// (its words, then what it does) and the script line's, and "quit" ends the session.
+TEST(Console_Prompt, HelpListsEveryActionAndQuitEndsTheSession) {
+  const Result run = run_console({"-"}, "help\nquit\necho not reached\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::set<std::string> words;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    words.insert(line.substr(0, line.find(' ')));
+    EXPECT_NE(line.find("  "), std::string::npos) << line;
+  }
+  const std::set<std::string> actions{
+      "click",  "close", "delivery", "draw",    "drop",     "echo",  "exit",   "file3d", "get",     "gpu",
+      "help",   "hide",  "image",    "init",    "iterator", "leave", "limit",  "log",    "machine", "map",
+      "motion", "names", "node",     "object3d", "open",    "panel", "query",  "quit",   "root",    "scroll",
+      "set",    "show",  "snapshot", "summary", "tag3d",    "trace", "undo",   "unset",  "update",  "widgets",
+      "Memory:"};
+  EXPECT_EQ(words, actions);
+  EXPECT_EQ(run.out.find("not reached"), std::string::npos);
+}
+
+// --help ends with where the console's document lies: in a build tree the sources', for
+// an installed console PREFIX/share/doc/kestrum/docs/console.md beside its PREFIX/bin.
+TEST(Console_CommandLine, HelpNamesTheDocumentOfTheBuildOrOfTheInstall) {
+  const auto document = [](const Result& run) {
+    const std::string lead = "Every action, option and output line: ";
+    const size_t at = run.out.find(lead);
+    return at == std::string::npos ? fs::path() : fs::path(run.out.substr(at + lead.size(), run.out.find('\n', at) - at - lead.size()));
+  };
+  const auto same = [](const fs::path& a, const fs::path& b) { return fs::exists(a) && fs::equivalent(a, b); };
+  const Result built = run_console({"--help"});
+  EXPECT_EQ(built.status, 0);
+  EXPECT_TRUE(same(document(built), fs::path(KESTRUM_SOURCE_DIR) / "docs" / "console.md")) << built.out;
+
+  Scratch prefix;
+  const fs::path docs = prefix.path / "share" / "doc" / "kestrum" / "docs";
+  fs::create_directories(docs);
+  fs::create_directories(prefix.path / "bin");
+  std::ofstream(docs / "console.md") << "# kestrum-host\n";
+  const fs::path console = prefix.path / "bin" / fs::path(KESTRUM_HOST_PATH).filename();
+  fs::copy_file(KESTRUM_HOST_PATH, console);
+  const Result installed = run_console({"--help"}, "", fs::temp_directory_path(), console.string());
+  EXPECT_EQ(installed.status, 0);
+  EXPECT_TRUE(same(document(installed), docs / "console.md")) << installed.out;
 }
 
 // ---- The session's timeline (--timeline, and the demo's demo-timeline.png) ----------

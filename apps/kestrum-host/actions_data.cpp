@@ -136,15 +136,19 @@ Handler counted(Handler action) {
 }  // namespace
 
 void add_data_actions(Action_Table& table) {
-  table.add("node", counted(reporting(node)));
-  table.add("drop", reporting(drop));
-  table.add("root", reporting(root));
-  table.add("image", counted(reporting(image)));
-  table.add("undo", reporting(undo));
-  table.add("object3d", reporting(object3d));
-  table.add("file3d", reporting(movie_record<hostsim::add_file3d, hostsim::add_file3d_without_table>));
-  table.add("tag3d", reporting(movie_record<hostsim::add_tag3d, hostsim::add_tag3d_without_table>));
-  table.add("iterator", reporting(iterator));
+  table.add("node", counted(reporting(node)), NOTHING,
+            "node PATH BYTES [L=FREED ...] [real]\tan image node; a cleanup at level L frees FREED of it");
+  table.add("drop", reporting(drop), NOTHING, "drop PATH\tremoves a node and its subtree");
+  table.add("root", reporting(root), NOTHING, "root null|set\tthe image tree's root pointer null, or set again");
+  table.add("image", counted(reporting(image)), NOTHING,
+            "image FILE X Y Z T BITS SAMPLES [real]\tan image record in 2-D file record FILE");
+  table.add("undo", reporting(undo), NOTHING, "undo BYTES [real]\tthe undo history holds BYTES");
+  table.add("object3d", reporting(object3d), NOTHING, "object3d NAME BYTES ARTS [real]\ta 3-D object and its arts");
+  table.add("file3d", reporting(movie_record<hostsim::add_file3d, hostsim::add_file3d_without_table>), NOTHING,
+            "file3d MOVIES... | file3d nomovies N\ta 3-D file: movies of those sizes (- null), or N, no table");
+  table.add("tag3d", reporting(movie_record<hostsim::add_tag3d, hostsim::add_tag3d_without_table>), NOTHING,
+            "tag3d MOVIES... | tag3d nomovies N\ta 3-D tag, likewise");
+  table.add("iterator", reporting(iterator), NOTHING, "iterator on|off\tthe host's 3-D iterator works, or hands out none");
 }
 
 }  // namespace console

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "apps/kestrum-host/console.h"
+#include "apps/kestrum-host/panel_widgets.h"
 #include "hostsim/windows.h"
 
 namespace console {
@@ -25,7 +26,7 @@ void returned(Session& session, const std::string& entry, int value) {
 Handler plain(kestrum::Ctrl_Plain_Fn hostsim::Module::*entry, const char* name) {
   return [entry, name](Session& session, const Words& words) {
     expect_args(words, 0, 0, words[0].c_str());
-    returned(session, name, (session.module.*entry)());
+    if (session.module_loaded) returned(session, name, (session.module.*entry)());
   };
 }
 
@@ -39,14 +40,29 @@ int word32(const std::string& word, const char* what) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
 }
 
-// motion / click / help X Y [WORD]: the pointer goes to (X, Y) in the panel window
-// first, so that the toolkit's Select sees it there.
+// motion / click / help X Y [WORD], or WIDGET [WORD]: the pointer goes to (X, Y) in the
+// panel window first, so that the toolkit's Select sees it there; a widget's name stands
+// for the point of it nearest its centre that no other widget covers. The line
+// "pointer X Y WIDGET" says which widget is on top there ("none" for none).
 Handler pointer(kestrum::Ctrl_Pointer_Fn hostsim::Module::*entry, const char* name, const char* usage) {
   return [entry, name, usage](Session& session, const Words& words) {
-    expect_args(words, 2, 3, usage);
-    const int16_t x = position(words[1]);
-    const int16_t y = position(words[2]);
-    const int word = words.size() > 3 ? word32(words[3], "word") : LEFT_BUTTON;
+    expect_args(words, 1, 3, usage);
+    const bool named = is_widget_word(words[1]);
+    if (words.size() != (named ? 2u : 3u) && words.size() != (named ? 3u : 4u))
+      throw Action_Error(std::string("usage: ") + usage);
+    if (named) expect_widget_name(words[1]);
+    int16_t x = named ? 0 : position(words[1]);
+    int16_t y = named ? 0 : position(words[2]);
+    const size_t word_at = named ? 2 : 3;
+    const int word = words.size() > word_at ? word32(words[word_at], "word") : LEFT_BUTTON;
+    if (!session.module_loaded) return;
+    if (named) {
+      const Window_Point point = widget_point(session.panel_window, words[1]);
+      x = static_cast<int16_t>(point.x);
+      y = static_cast<int16_t>(point.y);
+    }
+    session.print("pointer " + std::to_string(x) + " " + std::to_string(y) + " " +
+                  widget_at(session.panel_window, x, y));
     hostsim::set_pointer(session.panel_window, x, y);
     returned(session, name, (session.module.*entry)(nullptr, word, x, y));
   };
@@ -54,12 +70,14 @@ Handler pointer(kestrum::Ctrl_Pointer_Fn hostsim::Module::*entry, const char* na
 
 void scroll(Session& session, const Words& words) {
   expect_args(words, 1, 1, "scroll N");
-  returned(session, "Ctrl_Scroll", session.module.Ctrl_Scroll(nullptr, word32(words[1], "scroll value")));
+  const int value = word32(words[1], "scroll value");
+  if (session.module_loaded) returned(session, "Ctrl_Scroll", session.module.Ctrl_Scroll(nullptr, value));
 }
 
 void update(Session& session, const Words& words) {
   expect_args(words, 1, 1, "update WORD");
-  returned(session, "Update_A", session.module.Update_A(parse_word(words[1], "update word")));
+  const uint64_t word = parse_word(words[1], "update word");
+  if (session.module_loaded) returned(session, "Update_A", session.module.Update_A(word));
 }
 
 }  // namespace
@@ -69,18 +87,21 @@ void update(Session& session, const Words& words) {
 void add_event_actions(Action_Table& table) {
   using M = hostsim::Module;
   const unsigned panel = MODULE | INITIALISED | PANEL_WINDOW;
-  table.add("open", plain(&M::Ctrl_Open, "Ctrl_Open"), panel);
-  table.add("close", plain(&M::Ctrl_Close, "Ctrl_Close"), panel);
-  table.add("show", plain(&M::Ctrl_Show, "Ctrl_Show"), panel);
-  table.add("hide", plain(&M::Ctrl_Hide, "Ctrl_Hide"), panel);
-  table.add("draw", plain(&M::Ctrl_Draw, "Ctrl_Draw"), panel);
-  table.add("query", plain(&M::Ctrl_Query, "Ctrl_Query"), MODULE | INITIALISED);
-  table.add("leave", plain(&M::Ctrl_Leave, "Ctrl_Leave"), panel);
-  table.add("motion", pointer(&M::Ctrl_Motion, "Ctrl_Motion", "motion X Y [WORD]"), panel);
-  table.add("click", pointer(&M::Ctrl_Click, "Ctrl_Click", "click X Y [WORD]"), panel);
-  table.add("help", pointer(&M::Ctrl_Help, "Ctrl_Help", "help X Y [KEY]"), panel);
-  table.add("scroll", scroll, panel);
-  table.add("update", update, MODULE | INITIALISED);
+  table.add("open", plain(&M::Ctrl_Open, "Ctrl_Open"), panel, "open\tcalls Ctrl_Open: measures, draws the columns and bars");
+  table.add("close", plain(&M::Ctrl_Close, "Ctrl_Close"), panel, "close\tcalls Ctrl_Close");
+  table.add("show", plain(&M::Ctrl_Show, "Ctrl_Show"), panel, "show\tcalls Ctrl_Show: the window is shown (nothing drawn)");
+  table.add("hide", plain(&M::Ctrl_Hide, "Ctrl_Hide"), panel, "hide\tcalls Ctrl_Hide");
+  table.add("draw", plain(&M::Ctrl_Draw, "Ctrl_Draw"), panel, "draw\tcalls Ctrl_Draw: once open and shown, the whole panel");
+  table.add("query", plain(&M::Ctrl_Query, "Ctrl_Query"), MODULE | INITIALISED, "query\tcalls Ctrl_Query: 1 while the panel is open");
+  table.add("leave", plain(&M::Ctrl_Leave, "Ctrl_Leave"), panel, "leave\tcalls Ctrl_Leave: the pointer left the panel");
+  table.add("motion", pointer(&M::Ctrl_Motion, "Ctrl_Motion", "motion X Y [WORD] | motion WIDGET [WORD]"), panel,
+            "motion X Y|WIDGET [WORD]\tcalls Ctrl_Motion there (X, Y: from the bottom left)");
+  table.add("click", pointer(&M::Ctrl_Click, "Ctrl_Click", "click X Y [WORD] | click WIDGET [WORD]"), panel,
+            "click X Y|WIDGET [WORD]\tcalls Ctrl_Click there (WORD default 1: the left button)");
+  table.add("help", pointer(&M::Ctrl_Help, "Ctrl_Help", "help X Y [KEY] | help WIDGET [KEY]"), panel,
+            "help X Y|WIDGET [KEY]\tcalls Ctrl_Help there; \"help\" alone: this list");
+  table.add("scroll", scroll, panel, "scroll N\tcalls Ctrl_Scroll");
+  table.add("update", update, MODULE | INITIALISED, "update WORD\tcalls Update_A (0x40000000: memory changed)");
 }
 
 }  // namespace console

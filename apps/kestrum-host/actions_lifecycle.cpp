@@ -19,6 +19,7 @@ std::string text_or_null(const char* text) { return text ? text : "null"; }
 
 void names(Session& session, const Words& words) {
   expect_args(words, 0, 0, "names");
+  if (!session.module_loaded) return;
   hostsim::Module& module = session.module;
   session.ret("Register", text_or_null(module.Register(0)));
   session.entry_returned();
@@ -46,6 +47,7 @@ void names(Session& session, const Words& words) {
 // (by a script line, say) were held, and are delivered now.
 void init(Session& session, const Words& words) {
   expect_args(words, 0, 0, "init");
+  if (!session.module_loaded) return;
   if (session.initialised) throw Action_Error("the module is initialised already: \"init\" comes once");
   session.ret("Init", std::to_string(session.module.Init()));
   session.initialised = true;
@@ -53,13 +55,9 @@ void init(Session& session, const Words& words) {
   session.entry_returned();
 }
 
-// After Exit the host lets go of the tool: no update reaches it any more.
 void exit_module(Session& session, const Words& words) {
   expect_args(words, 0, 0, "exit");
-  session.ret("Exit", std::to_string(session.module.Exit()));
-  session.exited = true;
-  session.entry_returned();
-  hostsim::unregister_tools();
+  if (session.module_loaded) call_exit(session);
 }
 
 void trace(Session&, const Words& words) {
@@ -157,18 +155,28 @@ void unset(Session&, const Words& words) {
 
 }  // namespace
 
+// After Exit the host lets go of the tool: no update reaches it any more.
+void call_exit(Session& session) {
+  session.ret("Exit", std::to_string(session.module.Exit()));
+  session.exited = true;
+  session.entry_returned();
+  hostsim::unregister_tools();
+}
+
 void add_lifecycle_actions(Action_Table& table) {
-  table.add("names", names, MODULE | ANY_TIME);
-  table.add("init", init, MODULE);
-  table.add("exit", exit_module, MODULE);
-  table.add("trace", trace);
-  table.add("machine", machine);
-  table.add("limit", limit, BEFORE_INIT);
-  table.add("gpu", gpu);
-  table.add("delivery", delivery);
-  table.add("log", log);
-  table.add("set", set);
-  table.add("unset", unset);
+  table.add("names", names, MODULE | ANY_TIME, "names\tcalls the six entry points that name the module");
+  table.add("init", init, MODULE, "init\tcalls Init: the module sets its budget");
+  table.add("exit", exit_module, MODULE, "exit\tcalls Exit (done at the end of a session that ran init)");
+  table.add("trace", trace, NOTHING, "trace N\tthe host's trace level (4 and up: the module's traces)");
+  table.add("machine", machine, NOTHING,
+            "machine PHYS AVAIL|PHYS real|real\tthe RAM and free address space that Init is told");
+  table.add("limit", limit, BEFORE_INIT, "limit SIZE\tbefore init: the process may map SIZE more, and no more");
+  table.add("gpu", gpu, NOTHING, "gpu none|broken|noinfo|TOTAL [USED]\tthe CUDA runtime the process offers");
+  table.add("delivery", delivery, NOTHING,
+            "delivery sync|deferred\twhen the host hands the module's update words back to it");
+  table.add("log", log, NOTHING, "log calls|quiet\tprint the host calls the module makes, or stop");
+  table.add("set", set, NOTHING, "set $VAR VALUE\tsets a host variable (the panel's $INTERFACE_ settings)");
+  table.add("unset", unset, NOTHING, "unset $VAR\tremoves a host variable");
 }
 
 }  // namespace console

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "apps/kestrum-host/console.h"
+#include "hostsim/output_file.h"
 #include "hostsim/windows.h"
 
 namespace console {
@@ -43,7 +44,9 @@ void create_panel(Session& session, const Words& words) {
   if (words.size() == 4) {
     width = parse_size(words[2], "width");
     height = parse_size(words[3], "height");
+    if (!session.module_loaded) return;
   } else {
+    if (!session.module_loaded) return;
     if (!g_registered.known) register_panel(session);
     width = g_registered.width;
     height = g_registered.height;
@@ -58,22 +61,25 @@ void create_panel(Session& session, const Words& words) {
 
 void resize_panel(Session& session, const Words& words) {
   expect_args(words, 1, 4, "panel resize [null] [W H]");
-  HWND window = require_window(session);
   size_t next = 2;
-  HWND passed = window;
-  if (words.size() > next && words[next] == "null") {
-    passed = nullptr;
-    ++next;
-  }
-  int width = hostsim::window_width(window);
-  int height = hostsim::window_height(window);
+  const bool null_window = words.size() > next && words[next] == "null";
+  if (null_window) ++next;
+  int width = -1;
+  int height = -1;
   if (words.size() - next == 2) {
     width = parse_size(words[next], "width");
     height = parse_size(words[next + 1], "height");
-    if (width != hostsim::window_width(window) || height != hostsim::window_height(window))
-      hostsim::resize_window(window, width, height);
   } else if (words.size() != next) {
     throw Action_Error("usage: panel resize [null] [W H]");
+  }
+  if (!session.module_loaded) return;
+  HWND window = require_window(session);
+  HWND passed = null_window ? nullptr : window;
+  if (width < 0) {
+    width = hostsim::window_width(window);
+    height = hostsim::window_height(window);
+  } else if (width != hostsim::window_width(window) || height != hostsim::window_height(window)) {
+    hostsim::resize_window(window, width, height);
   }
   const int result = session.module.Ctrl_Resize(passed, width, height);
   session.ret("Ctrl_Resize", std::to_string(result));
@@ -85,7 +91,7 @@ void panel_action(Session& session, const Words& words) {
   const std::string& what = words[1];
   if (what == "register") {
     expect_args(words, 1, 1, "panel register");
-    register_panel(session);
+    if (session.module_loaded) register_panel(session);
   } else if (what == "create") {
     create_panel(session, words);
   } else if (what == "resize") {
@@ -97,20 +103,33 @@ void panel_action(Session& session, const Words& words) {
 
 void snapshot_action(Session& session, const Words& words) {
   expect_args(words, 1, 1, "snapshot FILE.png");
+  const std::string path = picture_file(session, words[1], "snapshot");
+  if (!session.module_loaded) return;
   HWND window = require_window(session);
-  const std::filesystem::path path(session.picture_path(words[1]));
-  std::error_code failed;
-  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), failed);
-  if (failed) throw Action_Error("cannot create " + path.parent_path().string() + ": " + failed.message());
-  std::string error;
-  if (!hostsim::write_png(window, path.string(), error)) throw Action_Error(error);
+  write_picture(window, path);
 }
 
 }  // namespace
 
+std::string picture_file(const Session& session, const std::string& word, const char* action) {
+  if (std::filesystem::path(word).extension() != ".png")
+    throw Action_Error(std::string(action) + " takes FILE.png: " + word);
+  return session.picture_path(word);
+}
+
+void write_picture(HWND window, const std::string& path) {
+  const std::string problem = hostsim::prepare_output_file(path);
+  if (!problem.empty()) throw Action_Error(problem);
+  std::string error;
+  if (!hostsim::write_png(window, path, error)) throw Action_Error(error);
+}
+
 void add_panel_actions(Action_Table& table) {
-  table.add("panel", panel_action, MODULE | INITIALISED);
-  table.add("snapshot", snapshot_action, PANEL_WINDOW);
+  table.add("panel", panel_action, MODULE | INITIALISED,
+            "panel register\tcalls Ctrl_Register: prints the height, then the width\n"
+            "panel create [W H]\tmakes the window (W wide, H high), calls Ctrl_Create\n"
+            "panel resize [null] [W H]\tcalls Ctrl_Resize: the panel lays out its widgets");
+  table.add("snapshot", snapshot_action, PANEL_WINDOW, "snapshot FILE.png\twrites the panel's window as a PNG picture");
 }
 
 }  // namespace console

@@ -12,6 +12,7 @@ namespace {
 // get NAME: the count, the type code and the 64-bit value behind the address, or null.
 void get_variable(Session& session, const Words& words) {
   expect_args(words, 1, 1, "get NAME");
+  if (!session.module_loaded) return;
   std::vector<char> name(words[1].begin(), words[1].end());
   name.push_back('\0');
   int count = 0;
@@ -30,7 +31,10 @@ void get_variable(Session& session, const Words& words) {
 
 }  // namespace
 
-void add_script_actions(Action_Table& table) { table.add("get", get_variable, MODULE); }
+void add_script_actions(Action_Table& table) {
+  table.add("get", get_variable, MODULE,
+            "get NAME\tcalls Variable_Get for one of the module's own variables");
+}
 
 // The tool may shorten a word in place, so each word goes in its own writable copy and
 // the result line shows the words as they read afterwards.

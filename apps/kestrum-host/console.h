@@ -39,7 +39,8 @@ inline bool is_script_word(const std::string& word) { return word.size() > 1 && 
 
 struct Session {
   hostsim::Module& module;
-  bool module_loaded = true;    // false with --no-module: module actions are skipped
+  bool module_loaded = true;    // false with --no-module: a module action reads its words,
+                                // then stops before the call (see Needs)
   std::string png_dir;          // where relative snapshot paths go (--png-dir; empty: here)
   HWND panel_window = nullptr;  // made by "panel create"; null before
   bool initialised = false;     // "init" has run
@@ -47,10 +48,15 @@ struct Session {
   bool log_calls = false;       // also print the host calls ("log calls", --log calls)
   bool bold_marks = false;      // marked spans in bold: standard output is a terminal
 
-  // What the closing summary reports.
-  uint64_t loads = 0;        // images and nodes the host loaded
-  uint64_t purges = 0;       // automatic purges the module reported
-  uint64_t freed_bytes = 0;  // real memory the host gave back while the module was called
+  bool quit = false;            // "quit" ran: the session ends after this line
+
+  // What the closing summary reports. What the host's data gave back is read from the
+  // host's own figures (real memory or not) around every call into the module.
+  uint64_t loads = 0;          // images and nodes the host loaded
+  uint64_t purges = 0;         // automatic purges the module reported
+  uint64_t purged_bytes = 0;   // what the images gave back in calls that purged
+  uint64_t clears = 0;         // kinds of data that gave back bytes in other calls
+  uint64_t cleared_bytes = 0;  // what they gave back
 
   explicit Session(hostsim::Module& loaded) : module(loaded) {}
 
@@ -69,8 +75,10 @@ struct Session {
   std::string picture_path(const std::string& path) const;
 };
 
-// What an action needs before it may run. An action that calls the module is skipped
-// without one (--no-module), and so is one that needs the panel's window.
+// What an action needs before it may run. Without a module (--no-module) an action that
+// calls the module, or needs the panel's window, is not checked for the calling order;
+// its handler reads its words (a wrong line is an error as with the module) and returns
+// before it would call the module or touch the window.
 // Every action that calls the module is refused after "exit", unless it only asks for
 // constant answers (ANY_TIME), as a host may at any time.
 enum Needs : unsigned {
@@ -84,16 +92,21 @@ enum Needs : unsigned {
 
 using Handler = std::function<void(Session&, const Words&)>;
 
+// An action's lines in "help": one or more lines "USAGE\tWHAT IT DOES", joined by '\n'.
 struct Action {
   Handler handler;
   unsigned needs = NOTHING;
+  std::string help;
 };
 
 class Action_Table {
  public:
-  void add(const std::string& word, Handler handler, unsigned needs = NOTHING);
+  void add(const std::string& word, Handler handler, unsigned needs, std::string help);
   const Action* find(const std::string& word) const;
   std::vector<std::string> words() const;  // in alphabetical order
+  // The help lines of every action, in alphabetical order, then those of `more`, each
+  // usage padded to one width.
+  std::vector<std::string> help_lines(const std::string& more = "") const;
 
  private:
   std::map<std::string, Action> actions_;
@@ -120,7 +133,26 @@ void add_panel_actions(Action_Table& table);      // panel snapshot
 void add_event_actions(Action_Table& table);      // open close show hide draw query motion
                                                   // click leave help scroll update
 void add_script_actions(Action_Table& table);     // get
-void add_session_actions(Action_Table& table);    // echo summary
+void add_session_actions(Action_Table& table);    // echo summary quit
+void add_widget_actions(Action_Table& table);     // widgets map
+
+// The picture file that "snapshot FILE.png" or "map FILE.png" names (relative ones lie in
+// the picture folder); throws unless it ends in .png.
+std::string picture_file(const Session& session, const std::string& word, const char* action);
+// Writes the window as a PNG picture into `path`; throws with the reason when it cannot.
+void write_picture(HWND window, const std::string& path);
+
+// What the host's data hold by the host's own figures, real memory or not: the images,
+// the undo history (a negative figure as 0) and the 3-D geometry.
+struct Host_Figures {
+  uint64_t images, undo, geometry;
+  uint64_t total() const { return images + undo + geometry; }
+};
+Host_Figures host_figures();
+
+// Calls Exit as the "exit" action does: also when a session that ran "init" ends
+// without "exit", as a host calls Exit before it unloads a tool.
+void call_exit(Session& session);
 
 // A script line "WORD: ARGS..." for the command word that Script_Register gave;
 // `args` are the words after the colon.

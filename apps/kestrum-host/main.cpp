@@ -21,8 +21,8 @@
 #include "apps/kestrum-host/timeline_files.h"
 #include "apps/kestrum-host/timeline_picture.h"
 #include "hostsim/machine.h"
+#include "hostsim/platform.h"
 #include "hostsim/printable.h"
-#include "hostsim/real_memory.h"
 #include "hostsim/reset.h"
 #include "hostsim/updates.h"
 
@@ -59,7 +59,34 @@ const char USAGE[] =
     "command line or unreadable session, 2 the module could not be loaded. --version prints\n"
     "the console's version, then the module's path and its Register and Version texts.\n"
     "--timeline writes the session's memory over time, after every action, as CSV or as a\n"
-    "picture. The actions: docs/console.md.\n";
+    "picture. At the prompt, \"help\" lists the actions and \"quit\" ends the session.\n";
+
+// Where the console's document lies: the installed copy (relative to the installed
+// console), else the source tree's (a console run from its build tree).
+std::string document_path() {
+  std::error_code failed;
+  const std::filesystem::path installed =
+      std::filesystem::path(hostsim::program_folder()) / KESTRUM_INSTALLED_DOCUMENT;
+  if (std::filesystem::exists(installed, failed)) return std::filesystem::weakly_canonical(installed, failed).string();
+  if (std::filesystem::exists(KESTRUM_SOURCE_DOCUMENT, failed)) return KESTRUM_SOURCE_DOCUMENT;
+  return "docs/console.md of the sources (installed: " KESTRUM_INSTALLED_DOCUMENT " from the console's folder)";
+}
+
+void print_usage(std::FILE* out) {
+  std::fputs(USAGE, out);
+  std::fprintf(out, "Every action, option and output line: %s\n", hostsim::printable(document_path()).c_str());
+}
+
+// A module given by its file name alone is the file in the current folder, not one the
+// system's library search would find under that name.
+std::string module_file(const std::string& path) {
+  if (path.empty() || std::filesystem::path(path).has_parent_path()) return path;
+#ifdef _WIN32
+  return ".\\" + path;
+#else
+  return "./" + path;
+#endif
+}
 
 struct Options {
   std::string module_path;
@@ -169,7 +196,7 @@ class Runner {
     unsigned number = 0;
     int status = EXIT_SUCCESS;
     std::string line;
-    while (status == EXIT_SUCCESS && read_line(in, line))
+    while (status == EXIT_SUCCESS && !session_.quit && read_line(in, line))
       if (!run(line, ++number)) status = EXIT_WRONG_ACTION;
     const int reason = errno;
     progress_.erase();
@@ -188,6 +215,7 @@ class Runner {
       if (!read_line(stdin, line)) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       run(line, ++number);
+      if (session_.quit) break;
     }
     std::fputc('\n', stdout);
     return EXIT_SUCCESS;
@@ -205,6 +233,7 @@ class Runner {
       if (!split(line).empty()) add_history(typed);
       std::free(typed);
       run(line, ++number);
+      if (session_.quit) break;
     }
     std::fputc('\n', stdout);  // end of input: leave the terminal on a fresh line
     return EXIT_SUCCESS;
@@ -214,6 +243,7 @@ class Runner {
  private:
   void dispatch(const console::Words& words) {
     const std::string& first = words[0];
+    if (first == "help" && words.size() == 1) return print_help();
     const bool script_line = console::is_script_word(first);
     if (!session_.module_loaded && script_line) return;  // no tool took that command word
     if (script_line && first == script_prefix_) {
@@ -224,7 +254,10 @@ class Runner {
     const console::Action* action = table_.find(first);
     if (!action) throw console::Action_Error("unknown action " + first);
     const unsigned needs = action->needs;
-    if (!session_.module_loaded && (needs & (console::MODULE | console::PANEL_WINDOW))) return;
+    // Without the module nothing is called, so the calling order does not apply; the
+    // handler still reads the line's words.
+    if (!session_.module_loaded && (needs & (console::MODULE | console::PANEL_WINDOW)))
+      return action->handler(session_, words);
     if ((needs & console::MODULE) && !(needs & console::ANY_TIME) && session_.exited) throw_exited();
     if ((needs & console::INITIALISED) && !session_.initialised)
       throw console::Action_Error("the module is not initialised yet: use \"init\" first");
@@ -238,18 +271,41 @@ class Runner {
       action->handler(session_, words);
   }
 
+  // "help" alone: every action on a line of its own, with the script line's.
+  void print_help() {
+    const std::string script =
+        script_prefix_.size() > 1 ? script_prefix_ + " WORDS...\ta script line: calls Script_Parse with the words" : "";
+    for (const std::string& line : table_.help_lines(script)) session_.print(line);
+  }
+
   [[noreturn]] static void throw_exited() {
     throw console::Action_Error("the module has exited: after \"exit\" only \"names\" may call it");
   }
 
-  // Runs a call into the module and counts the real memory the host gave back meanwhile.
+  // Runs a call into the module and counts what the host's data gave back meanwhile, by
+  // the host's own figures: images given back in a call that purged are the purges'; any
+  // other kind that holds less after the call was cleared (a button or a script line).
   template <typename Call>
   void at_work(Call call) {
-    const uint64_t held = hostsim::real_bytes_held();
+    const console::Host_Figures before = console::host_figures();
+    const uint64_t purges = session_.purges;
     call();
-    const uint64_t now = hostsim::real_bytes_held();
-    if (now < held) session_.freed_bytes += held - now;
+    const console::Host_Figures after = console::host_figures();
+    const bool purged = session_.purges != purges;
+    const uint64_t gave_back[] = {dropped(before.images, after.images), dropped(before.undo, after.undo),
+                                  dropped(before.geometry, after.geometry)};
+    for (size_t kind = 0; kind < 3; ++kind) {
+      if (gave_back[kind] == 0) continue;
+      if (kind == 0 && purged) {
+        session_.purged_bytes += gave_back[kind];
+      } else {
+        ++session_.clears;
+        session_.cleared_bytes += gave_back[kind];
+      }
+    }
   }
+
+  static uint64_t dropped(uint64_t before, uint64_t after) { return before > after ? before - after : 0; }
 
   // One line without its '\n', NUL bytes included; false at the end of the input.
   static bool read_line(std::FILE* in, std::string& line) {
@@ -317,7 +373,7 @@ int run(const Options& options) {
   if (!options.no_module) {
     std::string error;
     const std::string path =
-        options.module_path.empty() ? hostsim::default_module_path() : options.module_path;
+        options.module_path.empty() ? hostsim::default_module_path() : module_file(options.module_path);
     if (!module.load(path, error)) {
       std::fflush(stdout);  // the version line first
       std::fprintf(stderr, "kestrum-host: cannot load the module: %s\n", hostsim::printable(error).c_str());
@@ -354,6 +410,7 @@ int run(const Options& options) {
   console::add_event_actions(table);
   console::add_script_actions(table);
   console::add_session_actions(table);
+  console::add_widget_actions(table);
   const char* command = session.module_loaded ? module.Script_Register() : nullptr;
   // The demo draws its timeline beside its panel pictures.
   std::vector<std::string> timelines = options.timelines;
@@ -379,6 +436,8 @@ int run(const Options& options) {
     status = cannot_read(options.session, errno);
   }
 
+  // As a host does before it unloads a tool it initialised.
+  if (session.module_loaded && session.initialised && !session.exited) console::call_exit(session);
   hostsim::set_sink(nullptr);
   hostsim::unregister_tools();
   module.unload();
@@ -408,12 +467,13 @@ int main(int argc, char** argv) {
   try {
     for (int i = 1; i < argc; ++i)
       if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
-        std::fputs(USAGE, stdout);
+        print_usage(stdout);
         return EXIT_SUCCESS;
       }
     options = parse_command_line(argc, argv);
   } catch (const Usage_Error& error) {
-    std::fprintf(stderr, "kestrum-host: %s\n%s", hostsim::printable(error.what()).c_str(), USAGE);
+    std::fprintf(stderr, "kestrum-host: %s\n", hostsim::printable(error.what()).c_str());
+    print_usage(stderr);
     return EXIT_WRONG_ACTION;
   }
   return run(options);

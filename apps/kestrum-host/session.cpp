@@ -1,8 +1,10 @@
 // The session machinery shared by every action file: output lines, the action table and
 // the parsing of numbers and byte counts.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <sstream>
 
 #include "apps/kestrum-host/console.h"
 #include "hostsim/events.h"
@@ -138,8 +140,8 @@ std::string Session::picture_path(const std::string& path) const {
   return (std::filesystem::path(png_dir) / path).string();
 }
 
-void Action_Table::add(const std::string& word, Handler handler, unsigned needs) {
-  actions_[word] = Action{std::move(handler), needs};
+void Action_Table::add(const std::string& word, Handler handler, unsigned needs, std::string help) {
+  actions_[word] = Action{std::move(handler), needs, std::move(help)};
 }
 
 const Action* Action_Table::find(const std::string& word) const {
@@ -150,6 +152,25 @@ const Action* Action_Table::find(const std::string& word) const {
 std::vector<std::string> Action_Table::words() const {
   std::vector<std::string> out;
   for (const auto& entry : actions_) out.push_back(entry.first);
+  return out;
+}
+
+std::vector<std::string> Action_Table::help_lines(const std::string& more) const {
+  std::vector<std::pair<std::string, std::string>> lines;
+  size_t width = 0;
+  std::vector<std::string> texts;
+  for (const auto& entry : actions_) texts.push_back(entry.second.help);
+  texts.push_back(more);
+  for (const std::string& text : texts) {
+    std::istringstream help(text);
+    for (std::string line; std::getline(help, line);) {
+      const size_t tab = line.find('\t');
+      lines.emplace_back(line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1));
+      width = std::max(width, lines.back().first.size());
+    }
+  }
+  std::vector<std::string> out;
+  for (const auto& line : lines) out.push_back(line.first + std::string(width + 2 - line.first.size(), ' ') + line.second);
   return out;
 }
 

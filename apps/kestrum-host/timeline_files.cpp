@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "apps/kestrum-host/timeline_picture.h"
+#include "hostsim/output_file.h"
 
 namespace console {
 
@@ -15,13 +16,8 @@ bool ends_in(const std::string& path, const char* extension) {
 }
 
 bool write_one(const Timeline& timeline, const std::string& path, const std::string& title, std::string& error) {
-  const std::filesystem::path file(path);
-  std::error_code failed;
-  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), failed);
-  if (failed) {
-    error = "cannot create " + file.parent_path().string() + ": " + failed.message();
-    return false;
-  }
+  error = hostsim::prepare_output_file(path);
+  if (!error.empty()) return false;
   if (ends_in(path, ".png")) return draw_timeline_png(timeline, title, path, error);
   std::ofstream out(path, std::ios::binary);
   if (out) timeline.write_csv(out);

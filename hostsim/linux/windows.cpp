@@ -223,6 +223,14 @@ uint32_t* window_pixels(HWND window) {
   return w && !w->pixels.empty() ? w->pixels.data() : nullptr;
 }
 
+std::vector<uint32_t> window_picture(HWND window) {
+  Window_State* w = find_window(window);
+  if (!w) return {};
+  std::vector<uint32_t> pixels(w->pixels);
+  for (uint32_t& p : pixels) p &= 0x00FFFFFFu;  // the top byte carries nothing
+  return pixels;
+}
+
 bool write_png(HWND window, const std::string& path, std::string& error) {
   Window_State* w = find_window(window);
   if (!w) {

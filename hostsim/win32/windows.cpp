@@ -145,6 +145,11 @@ uint32_t device_pixel(HWND window, int column, int row) {
 // GDI paints the window itself: there is no buffer of the host model's own.
 uint32_t* window_pixels(HWND) { return nullptr; }
 
+std::vector<uint32_t> window_picture(HWND window) {
+  const SIZE client = client_size(window);
+  return capture(window, 0, 0, client.cx, client.cy);
+}
+
 bool write_png(HWND window, const std::string& path, std::string& error) {
   if (!known(window)) {
     error = "no such window";
