@@ -77,15 +77,13 @@ void print_usage(std::FILE* out) {
   std::fprintf(out, "Every action, option and output line: %s\n", hostsim::printable(document_path()).c_str());
 }
 
-// A module given by its file name alone is the file in the current folder, not one the
-// system's library search would find under that name.
+// A module's path is a path: a relative one (a file name alone too) is taken from the
+// current folder, made absolute, since the system's library search would look for a
+// name without a folder elsewhere, and Windows searches for any relative path.
 std::string module_file(const std::string& path) {
-  if (path.empty() || std::filesystem::path(path).has_parent_path()) return path;
-#ifdef _WIN32
-  return ".\\" + path;
-#else
-  return "./" + path;
-#endif
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+  return path.empty() || failed ? path : absolute.string();
 }
 
 struct Options {
