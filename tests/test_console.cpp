@@ -315,9 +315,8 @@ TEST(Console_Gpu, RuntimeLackingOneOfItsCallsIsNoGpu) {
     SCOPED_TRACE(only);
     const fs::path runtime = fs::path(KESTRUM_PARTIAL_RUNTIME_DIR) / only;
 #ifdef _WIN32
-    // LoadLibraryA searches the program's own folder first, and the build keeps the full
-    // simulated runtime beside the console: a copy of the console, under the name the
-    // module binds to, runs beside the partial library.
+    // LoadLibraryA searches the program's own folder first: a copy of the console, under
+    // the name the module binds to, runs beside the partial library.
     Scratch beside;
     fs::copy_file(runtime / "cudart32_110.dll", beside.path / "cudart32_110.dll");
     fs::copy_file(KESTRUM_HOST_PATH, beside.path / KESTRUM_HOST_IMAGE);
