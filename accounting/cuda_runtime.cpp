@@ -31,9 +31,6 @@ struct Runtime {
   // Takes both calls from `library`; false (and nothing changed) unless both are there.
   bool take(Library library);
   bool find();
-  ~Runtime() {
-    if (opened) Release_At_Unload(opened);
-  }
 };
 
 Runtime g_runtime;
@@ -47,6 +44,7 @@ bool Runtime::find() {
     if (!library) continue;
     if (take(library)) {
       opened = library;
+      Keep_Library(library);
       return true;
     }
     Close_Library(library);

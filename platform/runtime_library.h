@@ -34,8 +34,9 @@ bool Offer_Loaded_Libraries(Library_Names names, bool (*take)(Library));
 Library Open_Library(const char* name);
 // Closes a library that Open_Library opened and that turned out unusable.
 void Close_Library(Library library);
-// What a library that Open_Library opened becomes when the module is unloaded.
-void Release_At_Unload(Library library);
+// Keeps a library that Open_Library opened while the module is loaded; what becomes of
+// it when the module is unloaded is the platform's.
+void Keep_Library(Library library);
 
 // An exported function of `library`, or null.
 Library_Function Find_Function(Library library, const char* name);

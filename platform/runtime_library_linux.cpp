@@ -6,6 +6,16 @@
 namespace kestrum {
 
 namespace {
+
+// Closes the library the module keeps when the module is unloaded.
+struct Kept_Library {
+  Library library = nullptr;
+  ~Kept_Library() {
+    if (library) dlclose(library);
+  }
+};
+Kept_Library g_kept;
+
 const char* const CUDA_RUNTIME_NAMES[] = {"libcudart.so",      "libcudart.so.13",  "libcudart.so.12",
                                           "libcudart.so.11.0", "libcudart.so.10.2", "libcudart.so.10.1",
                                           "libcudart.so.10.0", "libcudart.so.9.2",  "libcudart.so.9.1",
@@ -22,8 +32,10 @@ Library Open_Library(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOC
 
 void Close_Library(Library library) { dlclose(library); }
 
-// Unloading the module closes what it opened.
-void Release_At_Unload(Library library) { dlclose(library); }
+void Keep_Library(Library library) {
+  if (g_kept.library && g_kept.library != library) dlclose(g_kept.library);
+  g_kept.library = library;
+}
 
 Library_Function Find_Function(Library library, const char* name) {
   return reinterpret_cast<Library_Function>(dlsym(library, name));

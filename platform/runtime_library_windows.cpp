@@ -35,8 +35,8 @@ void Close_Library(Library library) { FreeLibrary(Module_Of(library)); }
 
 // Kept for the life of the process: the module's static destructors run inside DllMain,
 // where FreeLibrary is forbidden, and a host may unload the module at process exit, when
-// releasing it is pointless anyway.
-void Release_At_Unload(Library) {}
+// releasing it is pointless anyway. So the module has no destructor of its own for it.
+void Keep_Library(Library) {}
 
 Library_Function Find_Function(Library library, const char* name) {
   // Through the generic function type, which any function pointer converts from cleanly.
