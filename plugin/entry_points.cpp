@@ -15,7 +15,7 @@ const char VERSION_TEXT[] = "1.0 Rev-11  (Aug 19 2020)";
 uint32_t NvOptimusEnablementCuda = 1;
 
 int Init(void) {
-  kestrum::Message(kestrum::MSG_LOG, "Kestrum: Init");
+  KESTRUM_MESSAGE(kestrum::MSG_LOG, "Kestrum: Init");
   kestrum::Memory_Budget_Init();
   kestrum::Memory_GPU_Init();
   return 1;
@@ -23,7 +23,7 @@ int Init(void) {
 
 // The widgets go when the module is unloaded; nothing else is held.
 int Exit(void) {
-  kestrum::Message(kestrum::MSG_LOG, "Kestrum: Exit");
+  KESTRUM_MESSAGE(kestrum::MSG_LOG, "Kestrum: Exit");
   return 1;
 }
 
