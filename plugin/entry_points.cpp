@@ -21,7 +21,8 @@ int Init(void) {
   return 1;
 }
 
-// The widgets go when the module is unloaded; nothing else is held.
+// Releases nothing: the widgets go when the module is unloaded, and so does a CUDA
+// runtime library the module opened itself, as its platform has it (platform/).
 int Exit(void) {
   KESTRUM_MESSAGE(kestrum::MSG_LOG, "Kestrum: Exit");
   return 1;
