@@ -119,7 +119,9 @@ struct Label_Group {
 // still growing. Labels that then run past the plot's right end move left; where they
 // would not all fit, the lane is laid out again with labels that may span their text's
 // width times 1.25, then 1.25 times that, and so on (a label whose merge was refused is
-// the only one pushed off its place, so a larger reach ends in labels that fit).
+// the only one pushed off its place, so a larger reach ends in labels that fit). The
+// rule and the factor are choices of this layout: a label counts only markers it stands
+// over, and a long session still gets a few labels across the plot rather than one.
 class Label_Placer {
  public:
   Label_Placer(Layout& layout, const Text_Width& text_width) : layout_(layout), text_width_(text_width) {}
@@ -137,8 +139,9 @@ class Label_Placer {
   void finish() {
     for (const std::vector<Group>& markers : markers_) {
       std::vector<Group> lane;
+      // A reach of W lets any label of a pixel or more span the whole plot.
       for (double reach = 1; !markers.empty(); reach *= 1.25)
-        if (group(markers, reach, lane) || lane.size() == 1) break;
+        if (arrange(markers, reach, lane) || lane.size() == 1 || reach > W) break;
       for (const Group& group : lane) {
         const int height = std::min(group.top + MARKER_HEAD + 4, Layout::PLOT_HEIGHT - LABEL_HEIGHT);
         layout_.labels.push_back(
@@ -164,7 +167,7 @@ class Label_Placer {
 
   // The lane's labels, each spanning markers no wider than `reach` times its text; false
   // when they do not fit in the plot side by side.
-  bool group(const std::vector<Group>& markers, double reach, std::vector<Group>& lane) const {
+  bool arrange(const std::vector<Group>& markers, double reach, std::vector<Group>& lane) const {
     lane.clear();
     for (Group group : markers) {
       while (!lane.empty() && group.wanted_left() < lane.back().right()) {
@@ -195,7 +198,8 @@ class Label_Placer {
   std::vector<Group> markers_[2];  // each marker's own label, per lane
 };
 
-// The budget's line and the limit's, kept apart where they would meet.
+// The budget's line and the limit's, kept apart where they would meet (the clearance is a
+// choice of this layout: a row of the background between two lines two rows thick).
 int limit_line(const Layout& layout, const Layout::Column& column) {
   if (column.space_limit == NONE) return -1;
   const int limit = layout.height_of(column.space_limit);
@@ -208,7 +212,9 @@ int limit_line(const Layout& layout, const Layout::Column& column) {
 
 // A tick at the first action on line L or after it, for L the first line and each
 // multiple of the step: where several multiples come before the same action, the last
-// of them; a number that would crowd the one before it is left out.
+// of them; a number that would crowd the one before it is left out. Lines, not actions,
+// are what errors and the CSV name, so the ticks name them (a choice of this layout:
+// the actions keep equal steps, and comments and blank lines take none).
 void lay_out_line_ticks(Layout& layout, const std::vector<Timeline_Row>& rows, const Text_Width& text_width) {
   const uint64_t step = line_step(rows.back().line);
   double last_end = -1e9;
