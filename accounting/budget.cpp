@@ -31,9 +31,9 @@ void Memory_Budget_Init() {
 
   // Both fields are unsigned and pointer-wide: widened with zeros.
   Memory_Available = Round_Down_MiB(static_cast<uint64_t>(status.dwAvailVirtual));
-  Message(MSG_LOG, "Memory Manager (32 bit) -> %s Tot Available", Byte_Text(Memory_Available));
+  KESTRUM_MESSAGE(MSG_LOG, "Memory Manager (32 bit) -> %s Tot Available", Byte_Text(Memory_Available));
   Memory_RAM = Round_Down_MiB(static_cast<uint64_t>(status.dwTotalPhys));
-  Message(MSG_LOG, "Memory Manager (32 bit) -> %s Tot RAM", Byte_Text(Memory_RAM));
+  KESTRUM_MESSAGE(MSG_LOG, "Memory Manager (32 bit) -> %s Tot RAM", Byte_Text(Memory_RAM));
   if (Memory_RAM >= Memory_Available) Memory_RAM = Memory_Available;
 
   if (Memory_RAM == 0) {

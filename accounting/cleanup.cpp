@@ -47,7 +47,7 @@ void Destroy_Tags(uint32_t* tag_nb, Orvan_3D_File*** tag_pt) {
 }  // namespace
 
 uint64_t Memory_Cleanup_DB(unsigned short level, Orvan_2D* start) {
-  Message(MSG_TRACE_MEMORY, "in Memory_Cleanup_DB()");
+  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, "in Memory_Cleanup_DB()");
   Host_Variable(cleanup_root_pt, "$DB_2D_ROOT_PT");
   if (!start) {
     start = Host_Pointer(cleanup_root_pt);
@@ -65,7 +65,7 @@ uint64_t Memory_Cleanup_DB(unsigned short level, Orvan_2D* start) {
 }
 
 void Memory_Cleanup_Geom() {
-  Message(MSG_TRACE_MEMORY, "in Memory_Cleanup_Geom()");
+  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, "in Memory_Cleanup_Geom()");
   const unsigned short id = Iterator_Init(Host_Text("Kestrum: Memory_Cleanup_Geom"), nullptr);
   if (id != 0) {
     while (Orvan_3D* object = Iterator_Class_3D(id, ITERATOR_CLASSES_3D, nullptr, 0)) {

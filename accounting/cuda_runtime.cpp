@@ -1,20 +1,12 @@
 // Finding the CUDA runtime at run time. A runtime the process already has comes first
 // (a host that uses CUDA itself has loaded one, and the module must share it); else the
-// machine's library is opened privately under its usual names. On Linux it is closed
-// when the module is unloaded. On Windows it is kept for the life of the process: the
-// module's static destructors run inside DllMain, where FreeLibrary is forbidden, and a
-// host may unload the module at process exit, when releasing it is pointless anyway.
+// machine's library is opened privately under its usual names. What becomes of an
+// opened library when the module is unloaded is the platform's (platform/).
 #include "accounting/cuda_runtime.h"
 
 #include <cstddef>
 
-#ifdef _WIN32
-#include <windows.h>
-#define KESTRUM_CUDA_API __stdcall  // the runtime's calling convention on Windows
-#else
-#include <dlfcn.h>
-#define KESTRUM_CUDA_API
-#endif
+#include "platform/runtime_library.h"
 
 namespace kestrum {
 
@@ -22,50 +14,13 @@ namespace {
 
 constexpr int CUDA_SUCCESS = 0;  // cudaError_t is an int-sized enum
 
-using Version_Fn = int(KESTRUM_CUDA_API*)(int*);
-using Mem_Info_Fn = int(KESTRUM_CUDA_API*)(size_t*, size_t*);
-
-#ifdef _WIN32
-using Library = HMODULE;
-#ifdef _WIN64
-const char* const LIBRARY_NAMES[] = {"cudart64_13.dll",  "cudart64_12.dll",  "cudart64_110.dll",
-                                     "cudart64_102.dll", "cudart64_101.dll", "cudart64_100.dll",
-                                     "cudart64_92.dll",  "cudart64_91.dll",  "cudart64_90.dll"};
-#else
-const char* const LIBRARY_NAMES[] = {"cudart32_110.dll", "cudart32_102.dll", "cudart32_101.dll",
-                                     "cudart32_100.dll", "cudart32_92.dll",  "cudart32_91.dll",
-                                     "cudart32_90.dll",  "cudart32_80.dll"};
-#endif
-#else
-using Library = void*;
-const char* const LIBRARY_NAMES[] = {"libcudart.so",      "libcudart.so.13",  "libcudart.so.12",
-                                     "libcudart.so.11.0", "libcudart.so.10.2", "libcudart.so.10.1",
-                                     "libcudart.so.10.0", "libcudart.so.9.2", "libcudart.so.9.1",
-                                     "libcudart.so.9.0"};
-#endif
-
-#ifdef _WIN32
-
-Library Open_Library(const char* name) { return LoadLibraryA(name); }
-void Close_Library(Library library) { FreeLibrary(library); }
+using Version_Fn = int(KESTRUM_LIBRARY_API*)(int*);
+using Mem_Info_Fn = int(KESTRUM_LIBRARY_API*)(size_t*, size_t*);
 
 template <typename Fn>
 Fn Lookup(Library library, const char* name) {
-  // Through the generic function type, which any function pointer converts from cleanly.
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)(void)>(GetProcAddress(library, name)));
+  return reinterpret_cast<Fn>(Find_Function(library, name));
 }
-
-#else
-
-Library Open_Library(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
-void Close_Library(Library library) { dlclose(library); }
-
-template <typename Fn>
-Fn Lookup(Library library, const char* name) {
-  return reinterpret_cast<Fn>(dlsym(library, name));
-}
-
-#endif
 
 struct Runtime {
   Version_Fn version = nullptr;
@@ -75,35 +30,21 @@ struct Runtime {
 
   // Takes both calls from `library`; false (and nothing changed) unless both are there.
   bool take(Library library);
-  bool take_from_process();
   bool find();
-#ifndef _WIN32
-  ~Runtime() {
-    if (opened) Close_Library(opened);
-  }
-#endif
 };
 
 Runtime g_runtime;
 
-#ifdef _WIN32
-bool Runtime::take_from_process() {
-  for (const char* name : LIBRARY_NAMES)
-    if (Library loaded = GetModuleHandleA(name); loaded && take(loaded)) return true;
-  return false;
-}
-#else
-bool Runtime::take_from_process() { return take(RTLD_DEFAULT); }
-#endif
-
 bool Runtime::find() {
-  if (take_from_process()) return true;
+  const Library_Names names = Cuda_Runtime_Names();
+  if (Offer_Loaded_Libraries(names, [](Library library) { return g_runtime.take(library); })) return true;
   if (opened && take(opened)) return true;
-  for (const char* name : LIBRARY_NAMES) {
-    Library library = Open_Library(name);
+  for (size_t i = 0; i < names.count; ++i) {
+    Library library = Open_Library(names.names[i]);
     if (!library) continue;
     if (take(library)) {
       opened = library;
+      Keep_Library(library);
       return true;
     }
     Close_Library(library);

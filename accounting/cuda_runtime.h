@@ -1,5 +1,5 @@
 // The CUDA runtime, found at run time: the module must load and work on machines that
-// have none. This is the module's only platform-specific piece.
+// have none. How a library is found and opened is the platform's (platform/).
 #pragma once
 
 #include <cstddef>

@@ -84,12 +84,12 @@ uint64_t Movies(const uint32_t* count, Orvan_3D_File** const* table) {
 }  // namespace
 
 uint64_t Memory_Compute_Default() {
-  Message(MSG_TRACE_MEMORY, "in Memory_Compute_Default()");
+  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, "in Memory_Compute_Default()");
   return Memory_Default;
 }
 
 uint64_t Memory_Compute_DB(Orvan_2D* start) {
-  Message(MSG_TRACE_MEMORY, "in Memory_Compute_DB()");
+  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, "in Memory_Compute_DB()");
   DB_Variables& v = db_variables;
   Host_Variable(v.file_nb, "$DB_2D_FILE_NB");
   Host_Variable(v.file_pt, "$DB_2D_FILE_PT");
@@ -119,14 +119,14 @@ uint64_t Memory_Compute_DB(Orvan_2D* start) {
 }
 
 uint64_t Memory_Compute_Undo() {
-  Message(MSG_TRACE_MEMORY, "in Memory_Compute_Undo()");
+  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, "in Memory_Compute_Undo()");
   // The host answers in signed 32 bits; the figure is widened with its sign.
   const int64_t held = Undo_Memory();
   return static_cast<uint64_t>(held);
 }
 
 uint64_t Memory_Compute_Geom() {
-  Message(MSG_TRACE_MEMORY, "in Memory_Compute_Geom()");
+  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, "in Memory_Compute_Geom()");
   Geom_Variables& v = geom_variables;
   Host_Variable(v.file_nb, "$DB_3D_FILE_NB");
   Host_Variable(v.file_pt, "$DB_3D_FILE_PT");

@@ -36,7 +36,7 @@ void Purge_Images() {
     freed += Memory_Cleanup_DB(static_cast<unsigned short>(level), nullptr);
     if (freed >= target) break;
   }
-  Message(MSG_USER, "The memory manager has cleared \x01%s\x02 of memory", Byte_Text(freed));
+  KESTRUM_MESSAGE(MSG_USER, "The memory manager has cleared \x01%s\x02 of memory", Byte_Text(freed));
   // The host may hand the memory bit straight back to Update_A, re-entering this cycle;
   // the caller then goes on with its own, pre-purge figures.
   Fct_Update(UPDATE_MEMORY, nullptr, nullptr, nullptr);
@@ -103,7 +103,7 @@ int Ctrl_Update(uint64_t flag) {
   }
 
   if (!Flag_Open) return 1;
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Update(flag:%016llx)", static_cast<unsigned long long>(flag));
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Update(flag:%016llx)", static_cast<unsigned long long>(flag));
 
   if (measure) {
     Refresh_Column(db, Memory_Usage.DB, Text_Image, Box_Image, Label_Image, Button_Image);

@@ -6,9 +6,11 @@
 #   share/doc/kestrum/                        README.md, LICENSE, docs/console.md and the
 #                                             panel's and timelines' pictures, examples/
 # The libraries are the console's own, not for other programs, so they stay out of the
-# linker's search path; the console finds them through its RPATH. On Windows they lie
-# beside the console in bin/, where Windows looks for a program's DLLs. Nothing of the
-# tests, benchmarks or fuzzers is installed.
+# linker's search path; the console finds them through its RPATH. On Windows the module
+# lies beside the console in bin/ (the host model is compiled into the console), and the
+# simulated runtime, which bears the CUDA runtime's own name there, in bin/cudasim/,
+# where no search for a CUDA runtime looks. Nothing of the tests, benchmarks or fuzzers
+# is installed.
 include(GNUInstallDirs)
 if(WIN32)
   set(KESTRUM_INSTALL_MODULEDIR ${CMAKE_INSTALL_BINDIR})
@@ -25,9 +27,13 @@ endif()
 install(TARGETS kestrum-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set_target_properties(kestrum-host PROPERTIES INSTALL_RPATH "\$ORIGIN/${KESTRUM_MODULEDIR_FROM_BINDIR}")
 # Windows import libraries are left out: nothing links against these libraries.
-install(TARGETS kestrum kestrum-hostsim kestrum-cudart-sim
+install(TARGETS kestrum kestrum-hostsim
         LIBRARY DESTINATION ${KESTRUM_INSTALL_MODULEDIR}
         RUNTIME DESTINATION ${KESTRUM_INSTALL_MODULEDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} EXCLUDE_FROM_ALL)
+install(TARGETS kestrum-cudart-sim
+        LIBRARY DESTINATION ${KESTRUM_INSTALL_MODULEDIR}/${KESTRUM_CUDASIM_FOLDER}
+        RUNTIME DESTINATION ${KESTRUM_INSTALL_MODULEDIR}/${KESTRUM_CUDASIM_FOLDER}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} EXCLUDE_FROM_ALL)
 # The console looks for the module beside itself (a build tree), then here.
 target_compile_definitions(kestrum-hostsim PRIVATE

@@ -7,14 +7,15 @@
 # the debugger Wine starts would wait without a display until the test's timeout.
 set -euo pipefail
 # KESTRUM_WINE_BUILD names the build whose prefix to use for a program outside it (an
-# installed copy, say).
+# installed copy, say); KESTRUM_WINE_DEBUG, Wine's debug channels to turn on instead of
+# none (+loaddll: the loader's record of every library it loads, on standard error).
 program=$1
 build=${KESTRUM_WINE_BUILD:-$(cd "$(dirname "$program")" && pwd)}
 while [[ ! -f $build/CMakeCache.txt && $build != / ]]; do build=$(dirname "$build"); done
 [[ -f $build/CMakeCache.txt ]] || build=$(cd "$(dirname "$program")" && pwd)
 
 export WINEPREFIX=$build/wine-prefix
-export WINEDEBUG=-all
+export WINEDEBUG=${KESTRUM_WINE_DEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEARCH=win32
 unset DISPLAY WAYLAND_DISPLAY

@@ -1,6 +1,7 @@
 // Control of the simulated CUDA runtime that the host model loads into the process.
 // The runtime's two calls behave by mode:
-//   MACHINE  passes both calls on to the machine's own runtime; without one, behaves as NONE
+//   MACHINE  passes both calls on to the machine's own runtime; without one, and always on
+//            Windows (see runtime.cpp), behaves as NONE
 //   NONE     version call fails with cudaErrorInsufficientDriver (35): no usable runtime
 //   BROKEN   version call fails with cudaErrorUnknown (999)
 //   NOINFO   version call works, cudaMemGetInfo fails with cudaErrorNoDevice (100)

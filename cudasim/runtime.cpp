@@ -1,6 +1,14 @@
 // The simulated CUDA runtime: the two calls a tool makes, behaving as the host model
-// configured them (modes in cudasim.h). On Windows it bears the runtime's own file name
-// and calling convention (__stdcall), and its MACHINE mode finds no machine runtime.
+// configured them (modes in cudasim.h). A test double: the host model loads it only when
+// asked for a simulated GPU, never as the machine's runtime.
+//
+// On Windows it bears the runtime's own file name and calling convention (__stdcall), in
+// a folder that no library search looks in. Once loaded it is the process's library of
+// that name, and a load of the machine's runtime by that name would return the stand-in
+// itself; so there its MACHINE mode does not forward: it answers as no runtime. The
+// choice costs nothing, since a process that never asks for a simulated GPU never loads
+// it, and the module then finds whatever the machine offers. On Linux, where it has a
+// name of its own, MACHINE mode passes the calls on to the machine's runtime.
 #ifndef _WIN32
 #include <dlfcn.h>
 #endif

@@ -31,7 +31,9 @@ inline char* Host_Text(const char* text) { return const_cast<char*>(text); }
 // ---- Utility library -------------------------------------------------------------
 
 // Shows or logs a printf-style text under a message code; the result is never read.
-int Error_Fct(HWND window, int code, char* format, ...);
+// The format attribute has the compiler check each call's arguments against its format
+// (a mismatch fails the build); it changes nothing of the name the module links to.
+int Error_Fct(HWND window, int code, char* format, ...) __attribute__((format(printf, 3, 4)));
 // A readable text of a byte count, valid until the next call; the module passes NULL.
 char* Int_2_Byte(Host_Int64 bytes, char* buffer);
 // Non-zero when `text` matches `word`; the text "*" matches every word.

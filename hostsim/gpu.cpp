@@ -1,8 +1,9 @@
 // Which CUDA runtime the process offers. The simulated runtime (cudasim/cudasim.h) is
-// loaded globally from beside this library the first time a gpu_* call asks for it, so
-// that a tool looking for a runtime the process already has finds it before any library
-// of the machine; it is never unloaded. Until then, and after a reset (its MACHINE mode),
-// a tool sees the machine's own runtime, if any.
+// loaded globally, by its full path below the host model's folder, the first time a
+// gpu_* call asks for it, so that a tool looking for a runtime the process already has
+// finds it before any library of the machine; it is never unloaded. Until then a tool
+// sees the machine's own runtime, if any: nothing of the host model stands in for it.
+// After a reset the loaded stand-in is in its MACHINE mode (see cudasim/runtime.cpp).
 #include "hostsim/gpu.h"
 
 #include <stdexcept>
@@ -21,7 +22,7 @@ uint64_t g_used = 0;  // what the offered runtime reports in use
 
 Kestrum_Cudasim_Configure_Fn simulator() {
   if (g_configure) return g_configure;
-  const std::string path = host_model_folder() + KESTRUM_CUDASIM_NAME;
+  const std::string path = host_model_folder() + KESTRUM_CUDASIM_PATH;
   std::string error;
   void* library = open_library(path, true, error);
   if (!library) throw std::runtime_error("cannot load the simulated CUDA runtime: " + error);

@@ -1,18 +1,25 @@
-// Painting one widget into its window, for the toolkit: filled rectangles, bevels, a
-// picture of 32-bit pixels and a line of text. The platform draws (hostsim/linux/: Cairo
-// over the stand-in's pixel buffer; hostsim/win32/: GDI on the window itself). Positions
-// are device pixels, top row 0; `top` flips a widget's rectangle (origin bottom-left).
+// Painting one widget into its window, for the toolkit, or a chart into an off-screen
+// picture (picture.h), for the console: filled rectangles, bevels, a picture of 32-bit
+// pixels, lines of text and triangles. The platform draws (hostsim/linux/: Cairo over the
+// stand-in's pixel buffer or the picture's; hostsim/win32/: GDI on the window itself, or
+// on a bitmap that takes the picture's pixels). Positions are device pixels, top row 0;
+// `top` flips a widget's rectangle (origin bottom-left). Rectangles are filled on whole
+// pixels, so that each pixel's colour follows from the positions; text and triangles are
+// smoothed where the platform smooths them.
 #pragma once
 
 #include <cstdint>
 
 #include "host/widget_toolkit.h"
+#include "hostsim/picture.h"
 
 namespace hostsim {
 
 class Painter {
  public:
   explicit Painter(HWND window);
+  // Draws on `picture`, which holds what was drawn once the painter is gone.
+  explicit Painter(Picture& picture);
   ~Painter();
   Painter(const Painter&) = delete;
   Painter& operator=(const Painter&) = delete;
@@ -50,6 +57,21 @@ class Painter {
   void text(const Tools& w, const char* text, int left, int top_row, int width, int height, bool centre_x,
             bool centre_y, int pad, uint32_t rgb, bool bold_always = false, double raise = 0);
 
+  // A font by family, size in pixels (the em) and weight.
+  struct Font {
+    const char* family;
+    int pixels;
+    bool bold;
+  };
+  // How far `text` advances in `font`.
+  double text_width(const char* text, const Font& font);
+  // A line of text whose baseline starts at (x - align * its width, baseline): `align` 0
+  // puts its left end at x, 0.5 its middle, 1 its right end.
+  void text_at(const char* text, double x, double baseline, const Font& font, uint32_t rgb, double align = 0);
+
+  // The triangle with the corners (x[i], y[i]).
+  void triangle(const double (&x)[3], const double (&y)[3], uint32_t rgb);
+
   static double font_pixels(const Tools& w) {
     const int scale = w.Font_Scale > 0 ? w.Font_Scale : 10;
     return scale * 1.1;
@@ -72,11 +94,13 @@ class Painter {
   }
 
   // What the platform draws with, held here so that painting a widget allocates nothing:
-  // a Cairo surface over the window's pixels and its context (Linux), or the window and
-  // its device context (Windows).
+  // a Cairo surface over the window's or the picture's pixels and its context (Linux), or
+  // the window and its device context (Windows; for a picture, a bitmap and a memory
+  // context, whose pixels go back to the picture at the end).
   void* target_ = nullptr;
   void* context_ = nullptr;
   int height_ = 0;
+  Picture* picture_ = nullptr;  // the picture drawn on, if any
 };
 
 }  // namespace hostsim

@@ -11,8 +11,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "hostsim/picture.h"
 #include "platform/windows_api.h"
 
 namespace hostsim {
@@ -34,9 +34,8 @@ void fill_window(HWND window, uint32_t rgb);
 // One pixel as 0x00RRGGBB; 0xFFFFFFFF outside the client area or for no window.
 uint32_t pixel(HWND window, int x, int y);             // window coordinates, y upward
 uint32_t device_pixel(HWND window, int column, int row);  // device rows, top row 0
-// The client area's pixels as they are painted (0x00RRGGBB), top row first; empty for no
-// window or one without pixels.
-std::vector<uint32_t> window_picture(HWND window);
+// The client area as it is painted, as a picture of its own (0 x 0 for no window).
+Picture window_picture(HWND window);
 // The client area as it is painted, top row first; false with the reason in `error`.
 bool write_png(HWND window, const std::string& path, std::string& error);
 bool write_png(HWND window, const std::string& path);

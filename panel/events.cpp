@@ -44,17 +44,17 @@ const char* Help_Entry() {
 using namespace kestrum;
 
 int Ctrl_Open(void) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Open()");
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Open()");
   Flag_Open = 1;
-  Message(MSG_USER, "Orvan-5 can access \x01%s\x02 of RAM memory", Byte_Text(Memory_RAM));
+  KESTRUM_MESSAGE(MSG_USER, "Orvan-5 can access \x01%s\x02 of RAM memory", Byte_Text(Memory_RAM));
   if (Memory_CUDA_Available != 0)
-    Message(MSG_USER, "Orvan-5 can access \x01%s\x02 of GPU memory", Byte_Text(Memory_CUDA_Available));
+    KESTRUM_MESSAGE(MSG_USER, "Orvan-5 can access \x01%s\x02 of GPU memory", Byte_Text(Memory_CUDA_Available));
   Ctrl_Update(UPDATE_MEMORY);
   return 1;
 }
 
 int Ctrl_Close(void) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Close()");
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Close()");
   Flag_Open = 0;
   return 1;
 }
@@ -62,7 +62,7 @@ int Ctrl_Close(void) {
 // Show and hide end on a window call and have no result of their own; like every
 // entry point that acts, they answer 1 once done.
 int Ctrl_Show(void) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Show()");
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Show()");
   Flag_Visible = 1;
   EnableWindow(Box_Title.Window, TRUE);
   ShowWindow(Box_Title.Window, SW_SHOW);
@@ -72,14 +72,14 @@ int Ctrl_Show(void) {
 
 // Hiding only disables the panel's window; the host decides whether it stays on screen.
 int Ctrl_Hide(void) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Hide()");
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Hide()");
   Flag_Visible = 0;
   EnableWindow(Box_Title.Window, FALSE);
   return 1;
 }
 
 int Ctrl_Draw(void) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Draw()");
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Draw()");
   if (!Flag_Open || !Flag_Visible) return 1;
   Box_Title.Draw();
   Box_Bar.Draw();
@@ -99,13 +99,13 @@ int Ctrl_Draw(void) {
 }
 
 int Ctrl_Query(void) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Query()");
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Query()");
   return Flag_Open;
 }
 
 // The 16-bit positions are widened with their sign for the traces.
 int Ctrl_Click(void*, int up_down, short x, short y) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Click(up_down:%04X pos:%dx%d)",
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Click(up_down:%04X pos:%dx%d)",
           static_cast<unsigned int>(up_down), static_cast<int>(x), static_cast<int>(y));
   if (up_down == 0) return 1;
   // Each button is asked in turn, whatever the earlier ones answered.
@@ -117,7 +117,7 @@ int Ctrl_Click(void*, int up_down, short x, short y) {
 
 // The buttons follow the pointer through Select; what it answers is not needed here.
 int Ctrl_Motion(void*, int up_down, short x, short y) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Motion(up_down:%04X pos:%dx%d)",
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Motion(up_down:%04X pos:%dx%d)",
           static_cast<unsigned int>(up_down), static_cast<int>(x), static_cast<int>(y));
   Flag_Inside = 1;
   Button_Image.Select(up_down);
@@ -136,13 +136,13 @@ int Ctrl_Leave(void) {
 }
 
 int Ctrl_Help(void*, int key, short x, short y) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Help(key:%04X pos:%dx%d)", static_cast<unsigned int>(key),
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Help(key:%04X pos:%dx%d)", static_cast<unsigned int>(key),
           static_cast<int>(x), static_cast<int>(y));
   Fct_Help(Host_Text(HELP_PAGE), Host_Text(Help_Entry()));
   return 1;
 }
 
 int Ctrl_Scroll(void*, int value) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Scroll(val=%d)", value);
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Scroll(val=%d)", value);
   return 1;
 }

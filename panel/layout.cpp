@@ -95,7 +95,7 @@ struct Column {
 using namespace kestrum;
 
 int Ctrl_Register(int* width) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Register()");
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Register()");
   const int16_t title = Setting16("$INTERFACE_TITLE_DIM_BIG");
   const int16_t space = Setting16("$INTERFACE_SPACE_DIM");
   const int16_t button = Setting16("$INTERFACE_BUTTON_DIM_SML");
@@ -107,7 +107,7 @@ int Ctrl_Register(int* width) {
 }
 
 int Ctrl_Create(HWND window, int width, int height) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Create(wind=%08x,dim=%dx%d)", Window_Number(window), width, height);
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Create(wind=%08x,dim=%dx%d)", Window_Number(window), width, height);
   const Font font = Title_Font();
   Box_Title.Border = Setting16("$INTERFACE_BORDER_DIM");
   Box_Title.DX = Low16(width - 2);
@@ -118,12 +118,12 @@ int Ctrl_Create(HWND window, int width, int height) {
   Set_Tint(Box_Title, 170, 170, 120);
   Set_Font(Box_Title, font);
   Box_Title.Init(window);
-  Message(MSG_USER, "We can access \x01%s\x02 of RAM memory", Byte_Text(Memory_RAM));
+  KESTRUM_MESSAGE(MSG_USER, "We can access \x01%s\x02 of RAM memory", Byte_Text(Memory_RAM));
   return 1;
 }
 
 int Ctrl_Resize(HWND window, int width, int height) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Resize(wind=%08x,dim=%dx%d)", Window_Number(window), width, height);
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Ctrl_Resize(wind=%08x,dim=%dx%d)", Window_Number(window), width, height);
   const int16_t space = Setting16("$INTERFACE_SPACE_DIM");
   const int16_t button_height = Setting16("$INTERFACE_BUTTON_DIM_SML");
   const int16_t border = Setting16("$INTERFACE_BORDER_DIM");

@@ -201,7 +201,7 @@ void Y_setup(HWND window, const char* name) {
   }
   EnterCriticalSection(&Critical);
   Y_DC = GetDC(window);
-  if (!Y_DC) Message(MSG_LOG, "Y_setup(%s) GetDC failed", name ? name : "---");
+  if (!Y_DC) KESTRUM_MESSAGE(MSG_LOG, "Y_setup(%s) GetDC failed", name ? name : "---");
   Y_Window = window;
   // Origin at the bottom-left, y upward, one unit a pixel: (x, y) lands on (x, h - 1 - y).
   RECT client{0, 0, 0, 0};
@@ -215,7 +215,7 @@ void Y_setup(HWND window, const char* name) {
 }
 
 void Y_release() {
-  if (ReleaseDC(Y_Window, Y_DC) == 0) Message(MSG_LOG, "Y_release() Failed!");
+  if (ReleaseDC(Y_Window, Y_DC) == 0) KESTRUM_MESSAGE(MSG_LOG, "Y_release() Failed!");
   Y_DC = nullptr;
   Y_Window = nullptr;
   LeaveCriticalSection(&Critical);

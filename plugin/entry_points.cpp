@@ -15,15 +15,16 @@ const char VERSION_TEXT[] = "1.0 Rev-11  (Aug 19 2020)";
 uint32_t NvOptimusEnablementCuda = 1;
 
 int Init(void) {
-  kestrum::Message(kestrum::MSG_LOG, "Kestrum: Init");
+  KESTRUM_MESSAGE(kestrum::MSG_LOG, "Kestrum: Init");
   kestrum::Memory_Budget_Init();
   kestrum::Memory_GPU_Init();
   return 1;
 }
 
-// The widgets go when the module is unloaded; nothing else is held.
+// Releases nothing: the widgets go when the module is unloaded, and so does a CUDA
+// runtime library the module opened itself, as its platform has it (platform/).
 int Exit(void) {
-  kestrum::Message(kestrum::MSG_LOG, "Kestrum: Exit");
+  KESTRUM_MESSAGE(kestrum::MSG_LOG, "Kestrum: Exit");
   return 1;
 }
 

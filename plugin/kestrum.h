@@ -5,13 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/exports.h"
 #include "platform/windows_api.h"
-
-#if defined(_WIN32)
-#define KESTRUM_EXPORT extern "C" __declspec(dllexport)
-#else
-#define KESTRUM_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 // Life cycle.
 KESTRUM_EXPORT int Init(void);

@@ -28,10 +28,12 @@ inline bool Message_Enabled(int code) {
   }
 }
 
-// Writes `format` with its arguments under `code`, when that code is enabled.
-template <typename... Args>
-inline void Message(int code, const char* format, Args... args) {
-  if (Message_Enabled(code)) Error_Fct(hwnd, code, Host_Text(format), args...);
-}
-
 }  // namespace kestrum
+
+// Writes `format` with its arguments under `code`, when that code is enabled. A macro,
+// so that Error_Fct receives each call's format as the constant text it is, and the
+// compiler checks the arguments against it.
+#define KESTRUM_MESSAGE(code, format, ...)                                                       \
+  (::kestrum::Message_Enabled(code)                                                              \
+       ? static_cast<void>(Error_Fct(hwnd, code, const_cast<char*>(format), ##__VA_ARGS__)) \
+       : static_cast<void>(0))

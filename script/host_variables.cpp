@@ -37,7 +37,7 @@ int Variable_Register(char*** names) {
 // Only the selecting character is compared, not the whole name. A null name or one
 // shorter than 14 characters selects nothing and is not read past its terminator.
 void* Variable_Get(char* name, int* count, unsigned short* type) {
-  Message(MSG_TRACE_VARIABLE, "Kestrum: Variable_Get(%s)", name != nullptr ? name : "(null)");
+  KESTRUM_MESSAGE(MSG_TRACE_VARIABLE, "Kestrum: Variable_Get(%s)", name != nullptr ? name : "(null)");
   if (name == nullptr) return nullptr;
   for (int i = 0; i <= SELECTOR_INDEX; ++i)
     if (name[i] == '\0') return nullptr;

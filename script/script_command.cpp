@@ -14,7 +14,7 @@ constexpr char COMMAND_WORD[] = "Memory";
 constexpr char HELP_WORD[] = "help";    // its first 3 characters, case-sensitive
 constexpr char CLEAR_WORD[] = "clear";  // its first 3 characters, any case
 constexpr char USAGE[] = "\x01Memory: clear (*|images|undo|geom)";
-// Written as formats with no arguments, so neither may hold a '%'.
+// Written as formats with no arguments: the compiler checks that neither holds a '%'.
 constexpr char HELP_HEADING[] = "\xF1\x03------ Memory command -------------";
 constexpr char HELP_USAGE[] = "\x01Memory: clear\x02 (*|images|undo|geom)";
 
@@ -61,13 +61,13 @@ const char* Script_Register(void) { return COMMAND_WORD; }
 // refuses, and for a host that hands no usable words (a count below 1, a null array,
 // null words): such a line is neither read further nor written. 1 once a clear ran.
 int Script_Parse(int nb_arg, char** args) {
-  Message(MSG_TRACE_ENTRY, "Kestrum: Script_Parse(nb_arg=%d)", nb_arg);
+  KESTRUM_MESSAGE(MSG_TRACE_ENTRY, "Kestrum: Script_Parse(nb_arg=%d)", nb_arg);
   if (nb_arg < 1 || args == nullptr) return 0;
 
   // A single word asks for help whatever it is, so "clear" alone is no clear.
   if (nb_arg == 1 || (args[0] != nullptr && Same_Start(args[0], HELP_WORD, false))) {
-    Message(MSG_HELP, HELP_HEADING);
-    Message(MSG_HELP, HELP_USAGE);
+    KESTRUM_MESSAGE(MSG_HELP, HELP_HEADING);
+    KESTRUM_MESSAGE(MSG_HELP, HELP_USAGE);
     return 0;
   }
   if (args[0] == nullptr || !Same_Start(args[0], CLEAR_WORD, true)) return 0;

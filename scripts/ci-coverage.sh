@@ -14,7 +14,7 @@ ctest --test-dir "$build" --output-on-failure -j2
 # Branches that only exception unwinding takes, and "branches" on lines without code,
 # are the compiler's, not the module's.
 gcovr --root . --object-directory "$build" \
-  --filter 'plugin/' --filter 'accounting/' --filter 'panel/' --filter 'script/' \
+  --filter 'plugin/' --filter 'accounting/' --filter 'panel/' --filter 'script/' --filter 'platform/' \
   --exclude-throw-branches --exclude-unreachable-branches \
   --txt "$build/coverage-lines.txt" --print-summary \
   --fail-under-line 95 --fail-under-branch 90

@@ -55,17 +55,33 @@ fi
 root=$scratch/root/$prefix
 
 doc=share/doc/kestrum
+# The simulated CUDA runtime is a test double. On Windows it bears the runtime's own
+# name, so it lies in a folder of its own (stand_in_folder), which no search for a
+# runtime looks in; on Linux it has a name of its own.
 if [[ $system == Windows ]]; then
-  programs=(bin/{kestrum-host.exe,kestrum.dll,cudart32_110.dll})
+  stand_in_folder=bin/cudasim/
+  programs=(bin/{kestrum-host.exe,kestrum.dll} "${stand_in_folder}cudart32_110.dll")
   module=bin/kestrum.dll
+  own_libraries=("$module" bin/kestrum-host.exe)
 else
-  programs=(bin/kestrum-host "$libdir"/kestrum/{kestrum.so,libkestrum-hostsim.so,libkestrum-cudart-sim.so})
+  stand_in_folder=
+  own_libraries=("$libdir"/kestrum/{kestrum.so,libkestrum-hostsim.so})
+  programs=(bin/kestrum-host "${own_libraries[@]}" "$libdir"/kestrum/libkestrum-cudart-sim.so)
   module=$libdir/kestrum/kestrum.so
 fi
 diff -u <(printf "$prefix%s\n" "${programs[@]}" \
             $doc/{README.md,LICENSE,docs/{console.md,panel.png,panel-windows.png,panel-map.png,panel-map-no-gpu.png,timeline.png,timeline-no-module.png}} \
             $doc/examples/{demo.session,demo.expected,demo-timeline.csv} | sort) \
         <(cd "$scratch/root" && find . -type f -o -type l | sed 's|^\./||' | sort) || fail "installed files"
+
+# No file but the stand-in bears a name under which the module looks for a CUDA runtime:
+# the names are read from the installed module itself.
+runtime_names=$(grep -aoE 'libcudart\.so[.0-9]*|cudart(32|64)_[0-9]+\.dll' "$root$module" | sort -u)
+[[ -n $runtime_names ]] || fail "no CUDA runtime name found in $module"
+while read -r file; do
+  [[ -n $stand_in_folder && $file == "$prefix$stand_in_folder"* ]] && continue
+  if grep -qxF "${file##*/}" <<< "$runtime_names"; then fail "$file bears a CUDA runtime's name"; fi
+done < <(cd "$scratch/root" && find . -type f -o -type l | sed 's|^\./||')
 
 if [[ $system == Linux ]]; then
   for file in "$root"bin/kestrum-host "$root$libdir"/kestrum/*.so; do
@@ -95,4 +111,31 @@ run "$console" --png-dir pictures > demo.out || status=$?
 grep -q ' of GPU memory$' demo.out || fail "the installed demo found no GPU"
 pictures=$(ls pictures | wc -l)
 (( pictures >= 7 )) || fail "the installed demo wrote $pictures pictures"
+
+# Asked for no simulated GPU, the installed console reports what the machine offers, and
+# the loader's own record shows that no file of the package but the console's own
+# libraries was loaded: nothing of ours stood in for the machine's CUDA runtime.
+session=$'init\nget $MEMORY_CUDA_AVAILABLE\nexit\n'
+if [[ $system == Windows ]]; then
+  answer=$(KESTRUM_WINE_DEBUG=+loaddll run "$console" - <<< "$session" 2> loader.log)
+  # Loaded L"Z:\\tmp\\...\\kestrum.dll" at ...: a Windows path, backslashes escaped.
+  loaded=$(grep -o 'Loaded L"[^"]*"' loader.log | sed -E 's/^Loaded L"//; s/"$//; s/\\\\/\//g; s/^[A-Za-z]://')
+  [[ -n $loaded ]] || fail "no loader record: $(head -n 3 loader.log)"
+else
+  answer=$(LD_DEBUG=files LD_DEBUG_OUTPUT="$scratch/loader" "$console" - <<< "$session")
+  loaded=$(sed -n 's/.*calling init: //p' "$scratch"/loader.* | sort -u)
+fi
+while read -r library; do
+  library=$(realpath -m "$library")
+  if [[ $library == "$root"* ]]; then
+    own=${library#"$root"}
+    printf '%s\n' "${own_libraries[@]}" | grep -qixF "$own" || fail "the console loaded $own of the package"
+  fi
+done <<< "$loaded"
+machine_runtime=$(grep -iE '/(libcudart\.so[.0-9]*|cudart(32|64)_[0-9]+\.dll)$' <<< "$loaded" || true)
+# Neither Wine nor a machine without an NVIDIA device node has a GPU to offer.
+if [[ $system == Windows || ! -e /dev/nvidiactl ]]; then
+  [[ $answer == *$'ret Variable_Get $MEMORY_CUDA_AVAILABLE 1 32832 0\n'* ]] ||
+    fail "a GPU where the machine offers none (runtime: ${machine_runtime:-none}): $answer"
+fi
 echo "ok: $mode"

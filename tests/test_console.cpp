@@ -356,9 +356,8 @@ TEST(Console_Gpu, RuntimeLackingOneOfItsCallsIsNoGpu) {
     SCOPED_TRACE(only);
     const fs::path runtime = fs::path(KESTRUM_PARTIAL_RUNTIME_DIR) / only;
 #ifdef _WIN32
-    // LoadLibraryA searches the program's own folder first, and the build keeps the full
-    // simulated runtime beside the console: a copy of the console, under the name the
-    // module binds to, runs beside the partial library.
+    // LoadLibraryA searches the program's own folder first: a copy of the console, under
+    // the name the module binds to, runs beside the partial library.
     Scratch beside;
     fs::copy_file(runtime / "cudart32_110.dll", beside.path / "cudart32_110.dll");
     fs::copy_file(KESTRUM_HOST_PATH, beside.path / KESTRUM_HOST_IMAGE);
@@ -557,7 +556,8 @@ void expect_demo_record(const fs::path& path) {
 // docs/console.md: plot 900 x 400 pixels from (90, 50); action r of n in columns
 // ceil(r * 900 / n) on; a figure v reaches round(v * 400 / top) rows above the bottom,
 // top being the first multiple above the largest figure of the smallest power of two
-// whose eightfold exceeds it.
+// whose eightfold exceeds it; line ticks every 10 lines (the demo's last line is below
+// 100), at the first action on the line or after it.
 void expect_demo_timeline_picture(const fs::path& folder, const Csv& csv) {
   const Picture picture(folder / "demo-timeline.png");
   ASSERT_TRUE(picture.width > 0);
@@ -582,7 +582,7 @@ void expect_demo_timeline_picture(const fs::path& folder, const Csv& csv) {
   const auto column = [&](size_t r) { return 90 + static_cast<int>((r * 900 + n - 1) / n); };
   // Plot row k above the bottom edge is picture row 559 - 449 + k from the bottom.
   const auto at = [&](int x, int k) { return picture.at(x, 110 + k); };
-  constexpr uint32_t WHITE = 0xFFFFFF, ORANGE = 0xFF8C00, GREY = 0x707070;
+  constexpr uint32_t WHITE = 0xFFFFFF, ORANGE = 0xFF8C00, GREY = 0x707070, RED = 0xD00000, TEXT = 0x333333;
   // Above the areas: the background, or the one-row line of the address space in use.
   const auto above = [&](size_t r, int k) { return k == height(figure(csv[r + 1], SPACE_USED)) ? GREY : WHITE; };
 
@@ -591,6 +591,34 @@ void expect_demo_timeline_picture(const fs::path& folder, const Csv& csv) {
   EXPECT_EQ(at(seventh, height(448 * MiB) - 1), BLUE);
   EXPECT_EQ(at(seventh, height(448 * MiB) + 2), above(row_of("52"), height(448 * MiB) + 2));
   EXPECT_EQ(at(seventh, height(512 * MiB)), MARK);
+  // There the budget's line (rows h - 1 and h), and the limit's, dashed (on in plot
+  // columns c with c / 6 even), drawn 3 rows above the budget's (below, were it the
+  // lower) where it would come within 2 rows of it: a row apart, both show.
+  const size_t r7 = row_of("52");
+  int dash = column(r7) + 1;
+  while ((dash - 90) / 6 % 2 == 1) ++dash;
+  const int budget = height(figure(csv[r7 + 1], BUDGET));
+  const int limit_at = height(figure(csv[r7 + 1], SPACE_LIMIT));
+  const bool moved = std::abs(limit_at - budget) <= 2;
+  const int limit = !moved ? limit_at : limit_at >= budget ? budget + 3 : budget - 3;
+  EXPECT_EQ(at(dash, budget - 1), MARK);
+  EXPECT_EQ(at(dash, budget), MARK);
+  EXPECT_EQ(at(dash, limit - 1), RED);
+  EXPECT_EQ(at(dash, limit), RED);
+  if (moved) {
+    const int between = limit > budget ? budget + 1 : budget - 2;
+    EXPECT_EQ(at(dash, between), above(r7, between));
+  }
+  // The line ticks, 4 rows below the plot from its second row under it: at the first
+  // line, and at lines 20, 30, ...; nothing in the column beside each.
+  for (size_t r = 0, next = 0; r < n; ++r) {
+    const size_t line = std::stoul(csv[r + 1][LINE]);
+    if (line < next) continue;
+    next = line / 10 * 10 + 10;
+    SCOPED_TRACE("tick at line " + std::to_string(line));
+    for (int k = -5; k <= -2; ++k) EXPECT_EQ(at(column(r), k), TEXT);
+    EXPECT_EQ(at(column(r) + 1, -3), WHITE);
+  }
   // 384 MiB of images and 64 MiB of undo; later 320 MiB of images and 64 MiB of 3-D.
   EXPECT_EQ(at(column(row_of("65")) + 3, height(416 * MiB)), CYAN);
   EXPECT_EQ(at(column(row_of("79")) + 3, height(352 * MiB)), MAGENTA);
@@ -616,9 +644,6 @@ TEST(Console_Demo, BuiltInDemoGivesItsOutputPicturesAndTimeline) {
   EXPECT_EQ(run.out, read_file(EXAMPLES / "demo.expected"));
   expect_demo_pictures(files.path);
   expect_demo_record(files.path / "t.csv");
-#ifdef _WIN32
-  GTEST_SKIP() << "the timeline's picture is drawn with Cairo, which the Windows build has not";
-#endif
   expect_demo_timeline_picture(files.path, read_csv(read_file(files.path / "t.csv")));
 }
 

@@ -2,6 +2,7 @@
 // columns show, and how the labels of crowded markers merge.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,11 @@ namespace {
 constexpr uint64_t MiB = uint64_t{1} << 20;
 
 
-// 1,800 actions on 900 columns: two actions a column, the larger shown. Images hold
-// 1 MiB, but 9 MiB at action 1001 and 5 MiB with 2 MiB of undo at action 1200; three
-// purges in neighbouring actions share one label, a lone one keeps its own.
+// 1,800 actions on 900 columns, one every third session line: two actions a column, the
+// larger shown. Images hold 1 MiB, but 9 MiB at action 1001 and 5 MiB with 2 MiB of undo
+// at action 1200. Three purges in neighbouring actions share one label; a run of fifty
+// purges five columns apart, wider than a label, gets labels side by side, each over
+// the markers it counts; the last line fails.
 TEST(Timeline_Layout, LongSessionsShowEachColumnsLargestAndMergeCrowdedLabels) {
   hostsim::reset();
   console::Timeline timeline;
@@ -33,16 +36,17 @@ TEST(Timeline_Layout, LongSessionsShowEachColumnsLargestAndMergeCrowdedLabels) {
       hostsim::record_message(11, "Memory Manager (32 bit) -> x Tot Available", int64_t{64} << 20);
       hostsim::record_message(11, "Memory Manager (32 bit) -> x Tot RAM", int64_t{96} << 20);
     }
-    if (a == 300 || a == 302 || a == 306) purge_report(MiB);
+    if (a == 300 || a == 302 || a == 306 || (a >= 1000 && a < 1500 && a % 10 == 0)) purge_report(MiB);
     if (a == 1500) purge_report(2 * MiB);
-    timeline.record(a + 1, "node", hostsim::events(), nullptr);
+    timeline.record(3 * a + 1, "node", hostsim::events(), a == 1799 ? "cannot allocate 5 bytes" : nullptr);
     hostsim::clear_events();
   }
   ASSERT_EQ(timeline.rows().size(), 1800u);
   EXPECT_EQ(timeline.rows()[5].budget, 64 * MiB);  // the smaller of the two figures
 
-  const console::Timeline_Layout layout =
-      console::lay_out(timeline, [](const std::string& text) { return 7.0 * static_cast<double>(text.size()); });
+  // Every character 7 pixels wide.
+  const console::Timeline_Layout layout = console::lay_out(
+      timeline, [](const std::string& text, console::Timeline_Layout::Text) { return 7.0 * static_cast<double>(text.size()); });
   ASSERT_EQ(layout.columns.size(), 900u);
   EXPECT_EQ(layout.note, "1 column = 2 actions, maximum shown");
   EXPECT_EQ(layout.columns[500].row, 1000u);
@@ -53,12 +57,41 @@ TEST(Timeline_Layout, LongSessionsShowEachColumnsLargestAndMergeCrowdedLabels) {
   EXPECT_EQ(layout.top, 80 * MiB);
   EXPECT_EQ(layout.height_of(9 * MiB), 45);
 
-  ASSERT_EQ(layout.markers.size(), 4u);
+  // Lines up to 5398: a tick every 500 lines (5398 / 500 is 10), at the first action on
+  // that line or after it (action a is on line 3a + 1, in column floor(a / 2)), and one
+  // at the first line.
+  const int columns[] = {0, 83, 166, 250, 333, 416, 500, 583, 666, 750, 833};
+  ASSERT_EQ(layout.line_ticks.size(), std::size(columns));
+  for (size_t t = 0; t < std::size(columns); ++t) {
+    EXPECT_EQ(layout.line_ticks[t].position, columns[t]);
+    EXPECT_EQ(layout.line_ticks[t].text, t == 0 ? "1" : std::to_string(500 * t));
+  }
+
+  ASSERT_EQ(layout.markers.size(), 55u);
   EXPECT_EQ(layout.markers[1].column, 151);
-  ASSERT_EQ(layout.labels.size(), 2u);
-  EXPECT_EQ(layout.labels[0].text, "3 purges, 3 MiB freed");
-  EXPECT_DOUBLE_EQ(layout.labels[0].centre, (150 + 153) / 2.0);
-  EXPECT_EQ(layout.labels[1].text, "2 MiB freed");
+  // A label's room is its text and 5 pixels either side. "3 purges, 3 MiB freed" (147
+  // pixels) centred over columns 150 to 153. Of the run at columns 500, 505, ... 745,
+  // 33 markers (a span of 160) fit under the 161 pixels of "33 purges, 33 MiB freed",
+  // centred at 580, whose room ends at 665.5; the rest, with the purge at column 750,
+  // follow from there: "18 purges, 19 MiB freed" at 665.5 + 171 / 2. The failure's label
+  // (287 pixels) stays inside the plot: its room ends at 900.
+  struct Expected {
+    const char* text;
+    double centre;
+    int first, last;
+  };
+  const Expected labels[] = {{"3 purges, 3 MiB freed", 151.5, 150, 153},
+                             {"33 purges, 33 MiB freed", 580, 500, 660},
+                             {"18 purges, 19 MiB freed", 751, 665, 750},
+                             {"line 5398 failed: cannot allocate 5 bytes", 751.5, 899, 899}};
+  ASSERT_EQ(layout.labels.size(), std::size(labels));
+  for (size_t l = 0; l < std::size(labels); ++l) {
+    SCOPED_TRACE(labels[l].text);
+    EXPECT_EQ(layout.labels[l].text, labels[l].text);
+    EXPECT_DOUBLE_EQ(layout.labels[l].centre, labels[l].centre);
+    EXPECT_EQ(layout.labels[l].first_column, labels[l].first);
+    EXPECT_EQ(layout.labels[l].last_column, labels[l].last);
+  }
 }
 
 }  // namespace

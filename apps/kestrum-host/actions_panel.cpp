@@ -124,6 +124,13 @@ void write_picture(HWND window, const std::string& path) {
   if (!hostsim::write_png(window, path, error)) throw Action_Error(error);
 }
 
+void write_picture(const hostsim::Picture& picture, const std::string& path) {
+  const std::string problem = hostsim::prepare_output_file(path);
+  if (!problem.empty()) throw Action_Error(problem);
+  std::string error;
+  if (!hostsim::write_png(picture, path, error)) throw Action_Error(error);
+}
+
 void add_panel_actions(Action_Table& table) {
   table.add("panel", panel_action, MODULE | INITIALISED,
             "panel register\tcalls Ctrl_Register: prints the height, then the width\n"

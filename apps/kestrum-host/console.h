@@ -14,6 +14,7 @@
 
 #include "hostsim/events.h"
 #include "hostsim/module.h"
+#include "hostsim/picture.h"
 #include "hostsim/printable.h"
 
 namespace console {
@@ -139,8 +140,10 @@ void add_widget_actions(Action_Table& table);     // widgets map
 // The picture file that "snapshot FILE.png" or "map FILE.png" names (relative ones lie in
 // the picture folder); throws unless it ends in .png.
 std::string picture_file(const Session& session, const std::string& word, const char* action);
-// Writes the window as a PNG picture into `path`; throws with the reason when it cannot.
+// Writes the window, or a picture, as a PNG file into `path`; throws with the reason
+// when it cannot.
 void write_picture(HWND window, const std::string& path);
+void write_picture(const hostsim::Picture& picture, const std::string& path);
 
 // What the host's data hold by the host's own figures, real memory or not: the images,
 // the undo history (a negative figure as 0) and the 3-D geometry.

@@ -19,7 +19,6 @@
 #include "apps/kestrum-host/console.h"
 #include "apps/kestrum-host/progress.h"
 #include "apps/kestrum-host/timeline_files.h"
-#include "apps/kestrum-host/timeline_picture.h"
 #include "hostsim/machine.h"
 #include "hostsim/platform.h"
 #include "hostsim/printable.h"
@@ -412,7 +411,7 @@ int run(const Options& options) {
   const char* command = session.module_loaded ? module.Script_Register() : nullptr;
   // The demo draws its timeline beside its panel pictures.
   std::vector<std::string> timelines = options.timelines;
-  if (options.session.empty() && console::timeline_pictures_available())
+  if (options.session.empty())
     timelines.push_back(session.picture_path("demo-timeline.png"));
   std::optional<console::Timeline> timeline;  // recorded only for a timeline file
   if (!timelines.empty()) timeline.emplace();

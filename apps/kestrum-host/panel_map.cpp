@@ -6,6 +6,7 @@
 #include "apps/kestrum-host/console.h"
 #include "apps/kestrum-host/panel_widgets.h"
 #include "hostsim/painter.h"
+#include "hostsim/picture.h"
 #include "hostsim/windows.h"
 
 namespace console {
@@ -19,6 +20,8 @@ constexpr int KEY_GAP = 26;  // between the panel and the key (the x axis' numbe
 constexpr int ROW = 16;      // a line of the key
 constexpr int TAG_WIDTH = 16, TAG_HEIGHT = 14;
 constexpr uint32_t WHITE = 0xFFFFFF, INK = 0x1A1A1A;
+using Font = hostsim::Painter::Font;
+constexpr Font TEXT{"DejaVu Sans", 11, false}, BOLD{"DejaVu Sans", 11, true};
 
 struct Role {
   const char* name;
@@ -81,31 +84,32 @@ struct Rect {
 };
 
 // The panel's pixels, each drawn as a SCALE x SCALE square.
-std::vector<uint32_t> enlarged(HWND panel, int width, int height) {
-  const std::vector<uint32_t> pixels = hostsim::window_picture(panel);
-  std::vector<uint32_t> out(static_cast<size_t>(width) * SCALE * static_cast<size_t>(height) * SCALE);
-  if (pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return out;
-  const size_t row_length = static_cast<size_t>(width) * SCALE;
+std::vector<uint32_t> enlarged(const hostsim::Picture& panel) {
+  const size_t width = static_cast<size_t>(panel.width), row_length = width * SCALE;
+  std::vector<uint32_t> out(row_length * static_cast<size_t>(panel.height) * SCALE);
   for (size_t row = 0; row < out.size() / row_length; ++row)
-    for (size_t c = 0; c < row_length; ++c)
-      out[row * row_length + c] = pixels[row / SCALE * static_cast<size_t>(width) + c / SCALE];
+    for (size_t c = 0; c < row_length; ++c) out[row * row_length + c] = panel.pixels[row / SCALE * width + c / SCALE];
   return out;
 }
 
 class Map {
  public:
-  Map(HWND panel, HWND map, int width, int height, const std::vector<Placed_Widget>& widgets)
-      : panel_(panel), painter_(map), width_(width), height_(height), widgets_(widgets) {
-    font_.Font_Scale = 10;
-  }
+  Map(HWND panel, hostsim::Picture& map, const std::vector<Placed_Widget>& widgets)
+      : panel_(panel),
+        picture_(hostsim::window_picture(panel)),
+        painter_(map),
+        width_(picture_.width),
+        height_(picture_.height),
+        widgets_(widgets) {}
 
-  void draw() {
+  // False when nothing can be drawn.
+  bool draw() {
+    if (!painter_) return false;
     const int panel_w = width_ * SCALE, panel_h = height_ * SCALE;
-    painter_.fill(0, 0, LEFT + panel_w + RIGHT, key_top() + key_rows(widgets_.size()) * ROW + 8, WHITE);
     text("The panel's window, " + std::to_string(width_) + " x " + std::to_string(height_) +
              " pixels, shown twice its size; window pixels count from the bottom-left corner, y upward",
-         LEFT, 6, panel_w, 16, false);
-    const std::vector<uint32_t> picture = enlarged(panel_, width_, height_);
+         LEFT, 6);
+    const std::vector<uint32_t> picture = enlarged(picture_);
     painter_.picture(picture.data(), panel_w, panel_h, LEFT, TOP, panel_w, panel_h);
     axes();
     for (size_t i = 0; i < widgets_.size(); ++i) {
@@ -117,19 +121,21 @@ class Map {
     for (size_t i = 0; i < widgets_.size(); ++i)
       if (widgets_[i].shows) place_tag(i);
     key();
+    return true;
   }
 
  private:
   int key_top() const { return TOP + height_ * SCALE + KEY_GAP; }
 
-  void text(const std::string& line, int left, int top, int width, int height, bool centre,
-            uint32_t colour = INK, bool bold = false) {
-    painter_.text(font_, line.c_str(), left, top, width, height, centre, true, 0, colour, bold);
+  // A line of text in a row TAG_HEIGHT high from `top`: from `left`, or centred on it.
+  void text(const std::string& line, int left, int top, bool centre = false, uint32_t colour = INK,
+            const Font& font = TEXT) {
+    painter_.text_at(line.c_str(), left, top + 11, font, colour, centre ? 0.5 : 0);
   }
 
   void tag(size_t index, int left, int top) {
     painter_.fill(left, top, TAG_WIDTH, TAG_HEIGHT, outline_colour(widgets_[index].name));
-    text(std::to_string(index + 1), left, top, TAG_WIDTH, TAG_HEIGHT, true, WHITE, true);
+    text(std::to_string(index + 1), left + TAG_WIDTH / 2, top, true, WHITE, BOLD);
   }
 
   // A widget's number, on a point of it near its left end (clear of the centred texts),
@@ -148,12 +154,12 @@ class Map {
     const int bottom = TOP + height_ * SCALE;
     for (int x = 0; x <= width_; x += 50) {
       painter_.fill(LEFT + SCALE * x, bottom, 1, 4, INK);
-      text(std::to_string(x), LEFT + SCALE * x - 20, bottom + 4, 40, 14, true);
+      text(std::to_string(x), LEFT + SCALE * x, bottom + 4, true);
     }
     for (int y = 0; y <= height_; y += 20) {
       const int row = TOP + SCALE * (height_ - y);
       painter_.fill(LEFT - 4, row, 4, 1, INK);
-      text(std::to_string(y), 0, row - 7, LEFT - 6, 14, true);
+      text(std::to_string(y), (LEFT - 6) / 2, row - 7, true);
     }
   }
 
@@ -162,28 +168,27 @@ class Map {
     for (size_t i = 0; i < widgets_.size(); ++i, top += ROW) {
       const Placed_Widget& w = widgets_[i];
       tag(i, LEFT, top);
-      text(w.name, LEFT + 22, top, 100, TAG_HEIGHT, false, INK, true);
+      text(w.name, LEFT + 22, top, false, INK, BOLD);
       text("(" + std::to_string(w.x) + ", " + std::to_string(w.y) + ")  " + std::to_string(w.width) + " x " +
                std::to_string(w.height),
-           LEFT + 124, top, 140, TAG_HEIGHT, false);
-      text(std::string(w.shows ? "" : "covered: ") + role_of(w.name), LEFT + 266, top,
-           width_ * SCALE - 266, TAG_HEIGHT, false);
+           LEFT + 124, top);
+      text(std::string(w.shows ? "" : "covered: ") + role_of(w.name), LEFT + 266, top);
     }
     top += ROW;
-    text("The bars' colours, zones and marks:", LEFT, top, width_ * SCALE, TAG_HEIGHT, false, INK, true);
+    text("The bars' colours, zones and marks:", LEFT, top, false, INK, BOLD);
     for (const Swatch& s : SWATCHES) {
       top += ROW;
       painter_.fill(LEFT, top, TAG_WIDTH, TAG_HEIGHT, s.colour);
       painter_.outline(LEFT, top, TAG_WIDTH, TAG_HEIGHT, INK);
-      text(s.meaning, LEFT + 22, top, width_ * SCALE - 22, TAG_HEIGHT, false);
+      text(s.meaning, LEFT + 22, top);
     }
   }
 
   HWND panel_;
+  const hostsim::Picture picture_;  // the panel's window as it is painted
   hostsim::Painter painter_;
   int width_, height_;
   const std::vector<Placed_Widget>& widgets_;
-  Labels font_;  // the face the key is written in: the toolkit's default, 11 pixels
   std::vector<Rect> tags_;
 };
 
@@ -196,19 +201,13 @@ void write_panel_map(HWND panel, const std::string& path) {
     throw Action_Error("the window is too large for a map: at most " + std::to_string(MOST_WIDTH) + " x " +
                        std::to_string(MOST_HEIGHT) + " pixels");
   const std::vector<Placed_Widget> widgets = placed_widgets(panel);
-  HWND map = hostsim::create_window(LEFT + width * SCALE + RIGHT,
-                                    TOP + height * SCALE + KEY_GAP + key_rows(widgets.size()) * ROW + 8);
+  hostsim::Picture map(LEFT + width * SCALE + RIGHT, TOP + height * SCALE + KEY_GAP + key_rows(widgets.size()) * ROW + 8,
+                       WHITE);
   {
-    Map drawing(panel, map, width, height, widgets);
-    drawing.draw();
+    Map drawing(panel, map, widgets);
+    if (!drawing.draw()) throw Action_Error("cannot draw the map");
   }
-  try {
-    write_picture(map, path);
-  } catch (...) {
-    hostsim::destroy_window(map);
-    throw;
-  }
-  hostsim::destroy_window(map);
+  write_picture(map, path);
 }
 
 }  // namespace console

@@ -9,8 +9,7 @@
 
 namespace console {
 
-// Why `path` cannot be a timeline file in this build ("" when it can): it must end in
-// .csv or .png, and a build without a drawer takes no .png.
+// Why `path` cannot be a timeline file ("" when it can): it must end in .csv or .png.
 std::string timeline_path_problem(const std::string& path);
 
 // Writes the timeline into each file (creating missing folders), titled `title`;

@@ -9,11 +9,14 @@ namespace console {
 
 namespace {
 
+using Layout = Timeline_Layout;
+
 constexpr uint64_t NONE = Timeline_Row::NONE;
-constexpr int W = Timeline_Layout::PLOT_WIDTH;
-constexpr int MARKER_HEAD = 8;   // the triangle's height above a marker's line
-constexpr double LABEL_GAP = 10;  // the least room between two labels
+constexpr int W = Layout::PLOT_WIDTH;
+constexpr int MARKER_HEAD = 8;    // the triangle's height above a marker's line
+constexpr double LABEL_GAP = 10;  // the least room between two labels' texts
 constexpr int LABEL_HEIGHT = 14;
+constexpr double TICK_GAP = 8;    // the least room between two tick numbers
 
 uint64_t larger(uint64_t a, uint64_t b) {
   if (a == NONE) return b;
@@ -28,19 +31,21 @@ uint64_t tick_step(uint64_t largest) {
   return step;
 }
 
-// Action ticks every 1, 2 or 5 times a power of ten, ten or fewer.
-uint64_t action_step(size_t actions) {
+// Line ticks every 1, 2 or 5 times a power of ten, ten or fewer up to line `last`.
+uint64_t line_step(uint64_t last) {
   for (uint64_t decade = 1;; decade *= 10)
     for (const uint64_t factor : {1, 2, 5})
-      if (actions / (decade * factor) <= 10) return decade * factor;
+      if (last / (decade * factor) <= 10) return decade * factor;
 }
 
 // What the markers of one label stand for: "128 MiB freed", "2 purges, 256 MiB freed",
-// "undo cleared (64 MiB)", "failed: cannot allocate ...", joined by ", " when of several kinds.
+// "undo cleared (64 MiB)", "line 63 failed: cannot allocate ...", "2 lines failed (12
+// to 40)", joined by ", " when of several kinds.
 struct Label_Group {
-  size_t purges = 0, clears[3] = {0, 0, 0};
+  size_t purges = 0, clears[3] = {0, 0, 0}, failures = 0;
   uint64_t freed = 0, cleared[3] = {0, 0, 0};
-  std::string failure;
+  uint32_t first_failure = 0, last_failure = 0;  // their lines
+  std::string failure;                           // the first failure's error
 
   void add(const Label_Group& other) {
     purges += other.purges;
@@ -49,10 +54,17 @@ struct Label_Group {
       clears[k] += other.clears[k];
       cleared[k] += other.cleared[k];
     }
-    if (failure.empty()) failure = other.failure;
+    if (other.failures > 0) {
+      if (failures == 0) {
+        failure = other.failure;
+        first_failure = other.first_failure;
+      }
+      last_failure = other.last_failure;
+      failures += other.failures;
+    }
   }
 
-  void add(const Timeline_Event& event) {
+  void add(const Timeline_Event& event, uint32_t line) {
     switch (event.kind) {
       case Timeline_Event::PURGE:
         ++purges;
@@ -66,7 +78,14 @@ struct Label_Group {
         cleared[k] += event.bytes;
         break;
       }
-      case Timeline_Event::FAILURE: failure = "failed: " + event.note; break;
+      case Timeline_Event::FAILURE: {
+        Label_Group one;
+        one.failures = 1;
+        one.first_failure = one.last_failure = line;
+        one.failure = event.note;
+        add(one);
+        break;
+      }
     }
   }
 
@@ -81,67 +100,141 @@ struct Label_Group {
       if (clears[k] == 1) part(std::string(KINDS[k]) + " cleared" + amount);
       if (clears[k] > 1) part(std::to_string(clears[k]) + " clears of " + KINDS[k] + amount);
     }
-    if (!failure.empty()) part(failure);
+    if (failures == 1) part("line " + std::to_string(first_failure) + " failed: " + failure);
+    if (failures > 1)
+      part(std::to_string(failures) + " lines failed (" + std::to_string(first_failure) + " to " +
+           std::to_string(last_failure) + ")");
     return out;
   }
 };
 
-// Places each marker's label just above the marker, purges' labels in one lane and
-// the others' (clears, failures) in another. Within a lane, a label that would overlap
-// the one before it joins that one instead, which then names them all and stands
-// centred over them (inside the plot) and above the highest; a label that grows so
-// overlaps the one before it in turn, and joins that one. Markers come from left to
-// right, so each lane is a stack whose top is the only label still growing.
+// Places each marker's label just above the marker, purges' labels in one lane and the
+// others' (clears, failures) in another. Within a lane, labels keep LABEL_GAP between
+// their texts. A label that would come too close to the one before it joins that one,
+// which then names them all and stands centred over them, above the highest, as long as
+// its markers span no more than its text is wide: so a label stands over the markers it
+// counts, also in a long session with many. Where the joined label would be narrower
+// than its markers' span, the new label starts right after the one before instead.
+// Markers come from left to right, so each lane is a stack whose top is the only label
+// still growing. Labels that then run past the plot's right end move left; where they
+// would not all fit, the lane is laid out again with labels that may span their text's
+// width times 1.25, then 1.25 times that, and so on (a label whose merge was refused is
+// the only one pushed off its place, so a larger reach ends in labels that fit). The
+// rule and the factor are choices of this layout: a label counts only markers it stands
+// over, and a long session still gets a few labels across the plot rather than one.
 class Label_Placer {
  public:
-  Label_Placer(Timeline_Layout& layout, const Text_Width& text_width) : layout_(layout), text_width_(text_width) {}
+  Label_Placer(Layout& layout, const Text_Width& text_width) : layout_(layout), text_width_(text_width) {}
 
-  void place(const Timeline_Event& event, const Timeline_Layout::Marker& marker) {
-    std::vector<Group>& lane = lanes_[event.kind == Timeline_Event::PURGE ? 0 : 1];
+  void place(const Timeline_Event& event, uint32_t line, const Layout::Marker& marker) {
     Group own;
-    own.names.add(event);
+    own.names.add(event, line);
     own.kind = event.kind;
-    own.first_column = own.last_column = marker.column;
+    own.first = own.last = marker.column;
     own.top = marker.from_height;
     measure(own);
-    lane.push_back(own);
-    while (lane.size() > 1 && lane.back().left < lane[lane.size() - 2].right + LABEL_GAP) {
-      Group& joined = lane[lane.size() - 2];
-      joined.names.add(lane.back().names);
-      joined.last_column = lane.back().last_column;
-      joined.top = std::max(joined.top, lane.back().top);
-      measure(joined);
-      lane.pop_back();
-    }
+    markers_[event.kind == Timeline_Event::PURGE ? 0 : 1].push_back(own);
   }
 
   void finish() {
-    for (const std::vector<Group>& lane : lanes_)
+    for (const std::vector<Group>& markers : markers_) {
+      std::vector<Group> lane;
+      // A reach of W lets any label of a pixel or more span the whole plot.
+      for (double reach = 1; !markers.empty(); reach *= 1.25)
+        if (arrange(markers, reach, lane) || lane.size() == 1 || reach > W) break;
       for (const Group& group : lane) {
-        const int height = std::min(group.top + MARKER_HEAD + 4, Timeline_Layout::PLOT_HEIGHT - LABEL_HEIGHT);
-        layout_.labels.push_back({group.names.text(), group.kind, group.centre, height});
+        const int height = std::min(group.top + MARKER_HEAD + 4, Layout::PLOT_HEIGHT - LABEL_HEIGHT);
+        layout_.labels.push_back(
+            {group.names.text(), group.kind, group.left + group.width() / 2, height, group.first, group.last});
       }
+    }
   }
 
  private:
+  // A label's room: its text with half the gap on either side.
   struct Group {
     Label_Group names;
     Timeline_Event::Kind kind = Timeline_Event::PURGE;  // its first marker's
-    int first_column = 0, last_column = 0, top = 0;
-    double centre = 0, left = 0, right = 0;
+    int first = 0, last = 0, top = 0;                   // its markers' columns, their highest top
+    double text = 0, left = 0;                          // its text's width; its room's left end
+    double width() const { return text + LABEL_GAP; }
+    double right() const { return left + width(); }
+    // Centred over its markers, inside the plot.
+    double wanted_left() const { return std::clamp((first + last - width()) / 2, 0.0, std::max(0.0, W - width())); }
   };
 
-  void measure(Group& group) const {
-    const double half = text_width_(group.names.text()) / 2;
-    group.centre = std::clamp((group.first_column + group.last_column) / 2.0, half, std::max(half, W - half));
-    group.left = group.centre - half;
-    group.right = group.centre + half;
+  void measure(Group& group) const { group.text = text_width_(group.names.text(), Layout::Text::LABEL); }
+
+  // The lane's labels, each spanning markers no wider than `reach` times its text; false
+  // when they do not fit in the plot side by side.
+  bool arrange(const std::vector<Group>& markers, double reach, std::vector<Group>& lane) const {
+    lane.clear();
+    for (Group group : markers) {
+      while (!lane.empty() && group.wanted_left() < lane.back().right()) {
+        Group joined = lane.back();
+        joined.names.add(group.names);
+        joined.last = group.last;
+        joined.top = std::max(joined.top, group.top);
+        measure(joined);
+        if (joined.last - joined.first > joined.text * reach) break;  // it would not stand over them all
+        group = joined;
+        lane.pop_back();
+      }
+      group.left = std::max(group.wanted_left(), lane.empty() ? 0.0 : lane.back().right());
+      lane.push_back(group);
+    }
+    double end = W;
+    for (auto group = lane.rbegin(); group != lane.rend(); ++group) {
+      group->left = std::min(group->left, end - group->width());
+      end = group->left;
+    }
+    if (end >= 0 || lane.size() > 1) return end >= 0;
+    lane.front().left = std::max(0.0, (W - lane.front().width()) / 2);  // one label wider than the plot
+    return true;
   }
 
-  Timeline_Layout& layout_;
+  Layout& layout_;
   const Text_Width& text_width_;
-  std::vector<Group> lanes_[2];
+  std::vector<Group> markers_[2];  // each marker's own label, per lane
 };
+
+// The budget's line and the limit's, kept apart where they would meet (the clearance is a
+// choice of this layout: a row of the background between two lines two rows thick).
+int limit_line(const Layout& layout, const Layout::Column& column) {
+  if (column.space_limit == NONE) return -1;
+  const int limit = layout.height_of(column.space_limit);
+  if (column.budget == NONE) return limit;
+  const int budget = layout.height_of(column.budget);
+  if (std::abs(limit - budget) > Layout::LINE_CLEARANCE) return limit;
+  const int apart = Layout::LINE_CLEARANCE + 1;
+  return limit >= budget || budget - apart < 1 ? budget + apart : budget - apart;
+}
+
+// A tick at the first action on line L or after it, for L the first line and each
+// multiple of the step: where several multiples come before the same action, the last
+// of them; a number that would crowd the one before it is left out. Lines, not actions,
+// are what errors and the CSV name, so the ticks name them (a choice of this layout:
+// the actions keep equal steps, and comments and blank lines take none).
+void lay_out_line_ticks(Layout& layout, const std::vector<Timeline_Row>& rows, const Text_Width& text_width) {
+  const uint64_t step = line_step(rows.back().line);
+  double last_end = -1e9;
+  const auto add = [&](uint32_t r, uint64_t line) {
+    const int position = layout.first_column(r);
+    const std::string text = std::to_string(line);
+    const double half = text_width(text, Layout::Text::TICK) / 2;
+    if (position - half < last_end + TICK_GAP) return;
+    layout.line_ticks.push_back({position, text});
+    last_end = position + half;
+  };
+  add(0, rows[0].line);
+  uint64_t next = (uint64_t{rows[0].line} / step + 1) * step;
+  for (uint32_t r = 1; r < rows.size(); ++r) {
+    if (rows[r].line < next) continue;
+    const uint64_t line = uint64_t{rows[r].line} / step * step;
+    add(r, line);
+    next = line + step;
+  }
+}
 
 }  // namespace
 
@@ -170,7 +263,7 @@ Timeline_Layout lay_out(const Timeline& timeline, const Text_Width& text_width) 
   for (int c = 0; n > 0 && c < W; ++c) {
     const size_t first = static_cast<size_t>(uint64_t{static_cast<uint64_t>(c)} * n / W);
     const size_t end = std::max(first + 1, static_cast<size_t>(uint64_t{static_cast<uint64_t>(c) + 1} * n / W));
-    Timeline_Layout::Column column{static_cast<uint32_t>(first), 0, NONE, NONE};
+    Timeline_Layout::Column column{static_cast<uint32_t>(first), 0, NONE, NONE, -1};
     for (size_t r = first; r < end; ++r) {
       const Timeline_Row& row = rows[r];
       if (row.stacked() > rows[column.row].stacked()) column.row = static_cast<uint32_t>(r);
@@ -190,13 +283,9 @@ Timeline_Layout lay_out(const Timeline& timeline, const Text_Width& text_width) 
   for (uint64_t k = 0; k * layout.step <= layout.top; ++k)
     layout.byte_ticks.push_back(
         {layout.height_of(k * layout.step), k == 0 ? "0" : hostsim::human_byte_text(k * layout.step)});
+  for (Timeline_Layout::Column& column : layout.columns) column.limit_line = limit_line(layout, column);
 
-  if (n > 0) {
-    const uint64_t step = action_step(n);
-    layout.action_ticks.push_back({layout.first_column(0), "1"});
-    for (uint64_t a = step; a <= n; a += step)
-      if (a > 1) layout.action_ticks.push_back({layout.first_column(static_cast<uint32_t>(a - 1)), std::to_string(a)});
-  }
+  if (n > 0) lay_out_line_ticks(layout, rows, text_width);
   if (n > static_cast<size_t>(W)) {
     const size_t least = n / W, most = (n + W - 1) / W;
     layout.note = "1 column = " + std::to_string(least) +
@@ -216,7 +305,7 @@ Timeline_Layout lay_out(const Timeline& timeline, const Text_Width& text_width) 
     layout.has_failure = layout.has_failure || event.kind == Timeline_Event::FAILURE;
     layout.has_clears =
         layout.has_clears || (event.kind != Timeline_Event::PURGE && event.kind != Timeline_Event::FAILURE);
-    placer.place(event, marker);
+    placer.place(event, rows[r].line, marker);
   }
   placer.finish();
   return layout;

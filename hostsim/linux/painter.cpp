@@ -35,20 +35,39 @@ void colour(cairo_t* cr, uint32_t rgb) {
   cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
 }
 
+void select_font(cairo_t* cr, const Painter::Font& font) {
+  release_fonts_at_exit();
+  cairo_select_font_face(cr, font.family, CAIRO_FONT_SLANT_NORMAL,
+                         font.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, font.pixels);
+}
+
+// A surface over width x height pixels of 32 bits (RGB24 rows are exactly that wide) and
+// its context, drawing without smoothing.
+void over_pixels(uint32_t* pixels, int width, int height, void*& target, void*& context) {
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
+                                                                 CAIRO_FORMAT_RGB24, width, height,
+                                                                 width * static_cast<int>(sizeof(uint32_t)));
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  target = surface;
+  context = cr;
+}
+
 }  // namespace
 
 Painter::Painter(HWND window) {
   uint32_t* pixels = window_pixels(window);
   if (!pixels) return;
   height_ = window_height(window);
-  const int width = window_width(window);
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
-                                                                 CAIRO_FORMAT_RGB24, width, height_,
-                                                                 width * static_cast<int>(sizeof(uint32_t)));
-  cairo_t* cr = cairo_create(surface);
-  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-  target_ = surface;
-  context_ = cr;
+  over_pixels(pixels, window_width(window), height_, target_, context_);
+}
+
+Painter::Painter(Picture& picture) {
+  if (picture.pixels.empty()) return;
+  picture_ = &picture;  // Cairo draws on its pixels themselves
+  height_ = picture.height;
+  over_pixels(picture.pixels.data(), picture.width, height_, target_, context_);
 }
 
 Painter::~Painter() {
@@ -110,6 +129,37 @@ void Painter::text(const Tools& w, const char* text, int left, int top_row, int 
   cairo_move_to(cr, place.left, place.baseline);
   cairo_show_text(cr, text);
   cairo_restore(cr);
+}
+
+double Painter::text_width(const char* text, const Font& font) {
+  cairo_t* cr = context_of(context_);
+  select_font(cr, font);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text, &extents);
+  return extents.x_advance;
+}
+
+void Painter::text_at(const char* text, double x, double baseline, const Font& font, uint32_t rgb, double align) {
+  cairo_t* cr = context_of(context_);
+  const double left = x - (align != 0 ? text_width(text, font) * align : 0);
+  select_font(cr, font);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
+  colour(cr, rgb);
+  cairo_move_to(cr, left, baseline);
+  cairo_show_text(cr, text);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+}
+
+void Painter::triangle(const double (&x)[3], const double (&y)[3], uint32_t rgb) {
+  cairo_t* cr = context_of(context_);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
+  colour(cr, rgb);
+  cairo_move_to(cr, x[0], y[0]);
+  cairo_line_to(cr, x[1], y[1]);
+  cairo_line_to(cr, x[2], y[2]);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
 }
 
 void load_fonts() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "hostsim/events.h"
+#include "hostsim/picture.h"
 #include "hostsim/reset.h"
 #include "hostsim/window_book.h"
 
@@ -223,35 +224,29 @@ uint32_t* window_pixels(HWND window) {
   return w && !w->pixels.empty() ? w->pixels.data() : nullptr;
 }
 
-std::vector<uint32_t> window_picture(HWND window) {
+Picture window_picture(HWND window) {
   Window_State* w = find_window(window);
-  if (!w) return {};
-  std::vector<uint32_t> pixels(w->pixels);
-  for (uint32_t& p : pixels) p &= 0x00FFFFFFu;  // the top byte carries nothing
-  return pixels;
+  Picture picture(w ? w->width : 0, w ? w->height : 0, 0);
+  if (w) picture.pixels = w->pixels;
+  for (uint32_t& p : picture.pixels) p &= 0x00FFFFFFu;  // the top byte carries nothing
+  return picture;
 }
 
-bool write_png(HWND window, const std::string& path, std::string& error) {
-  Window_State* w = find_window(window);
-  if (!w) {
-    error = "no such window";
-    return false;
-  }
-  if (w->width == 0 || w->height == 0) {
-    error = "the window has no pixels";
-    return false;
-  }
-  // The picture is written straight from the window's pixels (0x00RRGGBB, as cairo's
-  // RGB24 keeps them), without a copy: a host whose address space is nearly full has no
-  // room for one.
+namespace {
+
+// Writes width x height pixels (0x00RRGGBB, as cairo's RGB24 keeps them) straight from
+// where they are, without a copy: a host whose address space is nearly full has no room
+// for one. Cairo only reads them.
+bool write_pixels_png(const uint32_t* pixels, int width, int height, const std::string& path,
+                      std::string& error) {
   static_assert(sizeof(uint32_t) == 4, "a pixel is 32 bits");
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w->width);
-  if (stride != w->width * 4) {
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
+  if (stride != width * 4) {
     error = "the window is too wide for a picture";
     return false;
   }
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(w->pixels.data()), CAIRO_FORMAT_RGB24, w->width, w->height, stride);
+      reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(pixels)), CAIRO_FORMAT_RGB24, width, height, stride);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     error = cairo_status_to_string(cairo_surface_status(surface));
     cairo_surface_destroy(surface);
@@ -264,6 +259,29 @@ bool write_png(HWND window, const std::string& path, std::string& error) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool write_png(HWND window, const std::string& path, std::string& error) {
+  Window_State* w = find_window(window);
+  if (!w) {
+    error = "no such window";
+    return false;
+  }
+  if (w->width == 0 || w->height == 0) {
+    error = "the window has no pixels";
+    return false;
+  }
+  return write_pixels_png(w->pixels.data(), w->width, w->height, path, error);
+}
+
+bool write_png(const Picture& picture, const std::string& path, std::string& error) {
+  if (picture.pixels.empty()) {
+    error = "the picture has no pixels";
+    return false;
+  }
+  return write_pixels_png(picture.pixels.data(), picture.width, picture.height, path, error);
 }
 
 bool window_enabled(HWND window) {

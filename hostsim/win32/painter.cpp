@@ -1,4 +1,5 @@
-// The toolkit's painter on Windows: GDI on the widget's window.
+// The toolkit's painter on Windows: GDI on the widget's window, or on a bitmap in memory
+// for an off-screen picture.
 #include <windows.h>
 
 #include "hostsim/painter.h"
@@ -48,8 +49,40 @@ Painter::Painter(HWND window) {
   context_ = dc;
 }
 
+// A top-down 32-bit bitmap (a DIB section) holds the picture's pixels while GDI draws;
+// they go back to the picture when the painter is done.
+Painter::Painter(Picture& picture) {
+  if (picture.pixels.empty()) return;
+  const BITMAPINFO info = top_down_bitmap(picture.width, picture.height);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
+  if (!dc) {
+    if (bitmap) DeleteObject(bitmap);
+    return;
+  }
+  std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
+  SaveDC(dc);
+  SelectObject(dc, bitmap);
+  height_ = picture.height;
+  picture_ = &picture;
+  target_ = bitmap;
+  context_ = dc;
+}
+
 Painter::~Painter() {
-  if (context_) ReleaseDC(static_cast<HWND>(target_), dc_of(context_));
+  if (!context_) return;
+  if (!picture_) {
+    ReleaseDC(static_cast<HWND>(target_), dc_of(context_));
+    return;
+  }
+  GdiFlush();
+  DIBSECTION section{};
+  if (GetObject(static_cast<HBITMAP>(target_), sizeof section, &section) == sizeof section && section.dsBm.bmBits)
+    std::memcpy(picture_->pixels.data(), section.dsBm.bmBits, picture_->pixels.size() * sizeof(uint32_t));
+  RestoreDC(dc_of(context_), -1);  // the bitmap the memory context began with
+  DeleteDC(dc_of(context_));
+  DeleteObject(static_cast<HBITMAP>(target_));
 }
 
 void Painter::fill(int left, int top_row, int width, int height, uint32_t rgb) {
@@ -93,6 +126,37 @@ void Painter::text(const Tools& w, const char* text, int left, int top_row, int 
   const Text_Place place =
       place_text(extent.cx, metrics.tmAscent, left, top_row, width, height, centre_x, centre_y, pad, raise);
   TextOutA(dc, static_cast<int>(std::lround(place.left)), place.baseline, text, length);
+  RestoreDC(dc, saved);
+}
+
+double Painter::text_width(const char* text, const Font& face) {
+  HDC dc = dc_of(context_);
+  SelectObject(dc, font(family_of(face.family), face.bold, face.pixels));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &extent);
+  return extent.cx;
+}
+
+void Painter::text_at(const char* text, double x, double baseline, const Font& face, uint32_t rgb, double align) {
+  HDC dc = dc_of(context_);
+  const double left = x - text_width(text, face) * align;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, rgb_to_colorref(rgb));
+  SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+  TextOutA(dc, static_cast<int>(std::lround(left)), static_cast<int>(std::lround(baseline)), text,
+           static_cast<int>(std::strlen(text)));
+}
+
+void Painter::triangle(const double (&x)[3], const double (&y)[3], uint32_t rgb) {
+  HDC dc = dc_of(context_);
+  POINT corners[3];
+  for (int i = 0; i < 3; ++i) corners[i] = {static_cast<LONG>(std::lround(x[i])), static_cast<LONG>(std::lround(y[i]))};
+  const int saved = SaveDC(dc);
+  SelectObject(dc, GetStockObject(DC_BRUSH));
+  SelectObject(dc, GetStockObject(DC_PEN));
+  SetDCBrushColor(dc, rgb_to_colorref(rgb));
+  SetDCPenColor(dc, rgb_to_colorref(rgb));
+  Polygon(dc, corners, 3);
   RestoreDC(dc, saved);
 }
 

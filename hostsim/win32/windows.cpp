@@ -21,6 +21,7 @@
 
 #include "hostsim/events.h"
 #include "hostsim/machine.h"
+#include "hostsim/picture.h"
 #include "hostsim/platform.h"
 #include "hostsim/reset.h"
 #include "hostsim/win32/bitmap.h"
@@ -145,23 +146,18 @@ uint32_t device_pixel(HWND window, int column, int row) {
 // GDI paints the window itself: there is no buffer of the host model's own.
 uint32_t* window_pixels(HWND) { return nullptr; }
 
-std::vector<uint32_t> window_picture(HWND window) {
+Picture window_picture(HWND window) {
   const SIZE client = client_size(window);
-  return capture(window, 0, 0, client.cx, client.cy);
+  Picture picture(client.cx, client.cy, 0);
+  picture.pixels = capture(window, 0, 0, client.cx, client.cy);
+  return picture;
 }
 
-bool write_png(HWND window, const std::string& path, std::string& error) {
-  if (!known(window)) {
-    error = "no such window";
-    return false;
-  }
-  const SIZE client = client_size(window);
-  const int width = client.cx, height = client.cy;
-  const std::vector<uint32_t> pixels = capture(window, 0, 0, width, height);
-  if (pixels.empty()) {
-    error = "the window has no pixels";
-    return false;
-  }
+namespace {
+
+// stb writes bytes red, green, blue; the pixels are 0x00RRGGBB words.
+bool write_pixels_png(const std::vector<uint32_t>& pixels, int width, int height, const std::string& path,
+                      std::string& error) {
   std::vector<unsigned char> rgb;
   rgb.reserve(pixels.size() * 3);
   for (uint32_t p : pixels) {
@@ -174,6 +170,30 @@ bool write_png(HWND window, const std::string& path, std::string& error) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool write_png(HWND window, const std::string& path, std::string& error) {
+  if (!known(window)) {
+    error = "no such window";
+    return false;
+  }
+  const SIZE client = client_size(window);
+  const std::vector<uint32_t> pixels = capture(window, 0, 0, client.cx, client.cy);
+  if (pixels.empty()) {
+    error = "the window has no pixels";
+    return false;
+  }
+  return write_pixels_png(pixels, client.cx, client.cy, path, error);
+}
+
+bool write_png(const Picture& picture, const std::string& path, std::string& error) {
+  if (picture.pixels.empty()) {
+    error = "the picture has no pixels";
+    return false;
+  }
+  return write_pixels_png(picture.pixels, picture.width, picture.height, path, error);
 }
 
 bool window_enabled(HWND window) { return known(window) && IsWindowEnabled(window); }
