@@ -7,11 +7,7 @@
 namespace hostsim {
 
 namespace {
-#ifdef _WIN32
-constexpr char MODULE_FILE[] = "kestrum.dll";
-#else
-constexpr char MODULE_FILE[] = "kestrum.so";
-#endif
+constexpr char MODULE_FILE[] = KESTRUM_MODULE_FILE;  // the build's file name of the module
 
 template <typename Fn>
 void resolve(void* handle, const char* name, Fn& slot, std::string& missing) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "platform/windows_api.h"
@@ -44,5 +45,13 @@ void watch_module_calls(void* library);
 
 // Puts the address-space limit the process started with back (see limit_address_space).
 void restore_address_space();
+
+// ---- Standard streams, for a host program ----
+// A text as a stream to read, gone when closed; null when it cannot be made.
+std::FILE* open_text_stream(const char* text);
+// Whether a stream is a terminal the user types at (on Windows: a console).
+bool is_terminal(std::FILE* stream);
+// Standard output and error write a line's end as "\n" alone, also through a pipe.
+void use_plain_line_ends();
 
 }  // namespace hostsim

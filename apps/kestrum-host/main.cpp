@@ -1,12 +1,5 @@
 // kestrum-host: loads the module like a host does and drives it through a session of
 // host actions, one a line, printing what the module says and returns.
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#else
-#include <editline/readline.h>  // libedit, readline-compatible: history, editing, completion
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +11,7 @@
 
 #include "apps/kestrum-host/console.h"
 #include "apps/kestrum-host/progress.h"
+#include "apps/kestrum-host/prompt.h"
 #include "apps/kestrum-host/timeline_files.h"
 #include "hostsim/machine.h"
 #include "hostsim/platform.h"
@@ -26,24 +20,6 @@
 #include "hostsim/updates.h"
 
 namespace {
-
-// A text as a stream to read (on Windows, which cannot read memory as a stream, through
-// a temporary file in the user's temporary folder, deleted when closed: the C runtime's
-// tmpfile() would create it in the drive's root, where a user may not write).
-std::FILE* open_text(const char* text) {
-#ifdef _WIN32
-  char* path = _tempnam(nullptr, "kestrum-");
-  std::FILE* file = path ? std::fopen(path, "w+bTD") : nullptr;
-  std::free(path);
-  if (file && (std::fputs(text, file) < 0 || std::fseek(file, 0, SEEK_SET) != 0)) {
-    std::fclose(file);
-    return nullptr;
-  }
-  return file;
-#else
-  return fmemopen(const_cast<char*>(text), std::strlen(text), "r");
-#endif
-}
 
 constexpr int EXIT_WRONG_ACTION = 1;
 constexpr int EXIT_NO_MODULE = 2;
@@ -193,7 +169,7 @@ class Runner {
     unsigned number = 0;
     int status = EXIT_SUCCESS;
     std::string line;
-    while (status == EXIT_SUCCESS && !session_.quit && read_line(in, line))
+    while (status == EXIT_SUCCESS && !session_.quit && console::read_line(in, line))
       if (!run(line, ++number)) status = EXIT_WRONG_ACTION;
     const int reason = errno;
     progress_.erase();
@@ -201,41 +177,21 @@ class Runner {
     return status;
   }
 
-#ifdef _WIN32
-  // At a console: a prompt and plain lines (no line editing); wrong lines are only reported.
+  // At a terminal: the prompt (line editing where the build has it); wrong lines are
+  // only reported.
   int run_interactive() {
+    std::vector<std::string> words = table_.words();
+    if (script_prefix_.size() > 1) words.push_back(script_prefix_);
+    console::Prompt prompt(std::move(words));
     unsigned number = 0;
     std::string line;
-    for (;;) {
-      std::fputs("kestrum> ", stdout);
-      std::fflush(stdout);
-      if (!read_line(stdin, line)) break;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      run(line, ++number);
-      if (session_.quit) break;
-    }
-    std::fputc('\n', stdout);
-    return EXIT_SUCCESS;
-  }
-#else
-  // At a terminal: line editing, history and completion of action words; wrong lines
-  // are only reported.
-  int run_interactive() {
-    completion_words() = table_.words();
-    if (script_prefix_.size() > 1) completion_words().push_back(script_prefix_);
-    rl_attempted_completion_function = complete;
-    unsigned number = 0;
-    while (char* typed = readline("kestrum> ")) {
-      const std::string line = typed;
-      if (!split(line).empty()) add_history(typed);
-      std::free(typed);
+    while (prompt.read(line)) {
       run(line, ++number);
       if (session_.quit) break;
     }
     std::fputc('\n', stdout);  // end of input: leave the terminal on a fresh line
     return EXIT_SUCCESS;
   }
-#endif
 
  private:
   void dispatch(const console::Words& words) {
@@ -304,39 +260,6 @@ class Runner {
 
   static uint64_t dropped(uint64_t before, uint64_t after) { return before > after ? before - after : 0; }
 
-  // One line without its '\n', NUL bytes included; false at the end of the input.
-  static bool read_line(std::FILE* in, std::string& line) {
-    line.clear();
-    for (int c = std::getc(in); c != EOF; c = std::getc(in)) {
-      if (c == '\n') return true;
-      line += static_cast<char>(c);
-    }
-    return !line.empty();
-  }
-
-#ifndef _WIN32
-  static std::vector<std::string>& completion_words() {
-    static std::vector<std::string> words;
-    return words;
-  }
-
-  // Completes the first word of a line from the action words.
-  static char** complete(const char* text, int start, int) {
-    rl_attempted_completion_over = 1;  // no file names
-    if (start != 0) return nullptr;
-    return rl_completion_matches(text, [](const char* prefix, int state) -> char* {
-      static size_t next = 0;
-      if (state == 0) next = 0;
-      const std::vector<std::string>& words = completion_words();
-      while (next < words.size()) {
-        const std::string& word = words[next++];
-        if (word.compare(0, std::strlen(prefix), prefix) == 0) return strdup(word.c_str());
-      }
-      return nullptr;
-    });
-  }
-#endif
-
   // The lines of a file or the demo, read ahead and rewound; 0 when `in` cannot be
   // rewound (a pipe), for then the count is not known.
   static size_t count_lines(std::FILE* in) {
@@ -391,7 +314,7 @@ int run(const Options& options) {
   session.module_loaded = !options.no_module;
   session.png_dir = options.png_dir;
   session.set_log_calls(options.log_calls);
-  session.bold_marks = console::is_terminal(stdout);
+  session.bold_marks = hostsim::is_terminal(stdout);
   hostsim::set_sink([&session](const hostsim::Event& event) { session.on_event(event); });
   // As a host does when it loads a tool: note which updates it wants, and hold them
   // until the tool's Init has run.
@@ -420,12 +343,12 @@ int run(const Options& options) {
   int status = EXIT_SUCCESS;
   if (options.session.empty()) {
     const char* demo = console::demo_session();
-    std::FILE* in = open_text(demo);
+    std::FILE* in = hostsim::open_text_stream(demo);
     status = in ? runner.run_lines(in, "the built-in demo") : cannot_read("the built-in demo", errno);
     if (in) std::fclose(in);
   } else if (options.session == "-") {
     if (timeline) timeline->expect(0);
-    status = console::is_terminal(stdin) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
+    status = hostsim::is_terminal(stdin) ? runner.run_interactive() : runner.run_lines(stdin, "standard input");
   } else if (std::FILE* in = std::fopen(options.session.c_str(), "r")) {
     status = runner.run_lines(in, options.session);
     std::fclose(in);
@@ -455,11 +378,7 @@ int run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-  // Lines end in "\n" as on every other platform, also through a pipe.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-#endif
+  hostsim::use_plain_line_ends();
   Options options;
   try {
     for (int i = 1; i < argc; ++i)

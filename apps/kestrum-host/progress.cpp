@@ -1,15 +1,10 @@
 #include "apps/kestrum-host/progress.h"
 
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "hostsim/platform.h"
 
 namespace console {
 
@@ -21,23 +16,14 @@ constexpr auto REDRAW_EVERY = std::chrono::milliseconds(100);
 
 bool usable_terminal(std::FILE* stream) {
   const char* term = std::getenv("TERM");
-  return is_terminal(stream) && !(term && std::strcmp(term, "dumb") == 0);
+  return hostsim::is_terminal(stream) && !(term && std::strcmp(term, "dumb") == 0);
 }
 
 }  // namespace
 
-bool is_terminal(std::FILE* stream) {
-#ifdef _WIN32
-  DWORD mode = 0;
-  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
-#else
-  return isatty(fileno(stream)) != 0;
-#endif
-}
-
 void Progress::begin(size_t total_lines) {
   enabled_ = usable_terminal(stderr);
-  shares_terminal_ = is_terminal(stdout);
+  shares_terminal_ = hostsim::is_terminal(stdout);
   total_ = total_lines;
   actions_ = 0;
   start_ = Clock::now();

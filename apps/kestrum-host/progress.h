@@ -9,9 +9,6 @@
 
 namespace console {
 
-// Whether a stream is a terminal the user types at (on Windows: a console).
-bool is_terminal(std::FILE* stream);
-
 class Progress {
  public:
   // Starts the clock for a session of `total_lines` lines (0: not known).

@@ -1,9 +1,10 @@
-// Pages and libraries on Linux: mmap, dlopen.
+// Pages, libraries and standard streams on Linux: mmap, dlopen, stdio.
 #include <dlfcn.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstring>
 
 #include "hostsim/platform.h"
 
@@ -43,6 +44,14 @@ std::string host_model_folder() {
   if (dladdr(reinterpret_cast<void*>(&map_pages), &info) == 0 || info.dli_fname == nullptr) return "";
   return folder_of(info.dli_fname);
 }
+
+std::FILE* open_text_stream(const char* text) {
+  return fmemopen(const_cast<char*>(text), std::strlen(text), "r");
+}
+
+bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+void use_plain_line_ends() {}  // they are
 
 std::string program_folder() {
   char self[PATH_MAX];

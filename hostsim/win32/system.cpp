@@ -1,5 +1,10 @@
-// Pages and libraries on Windows: VirtualAlloc, LoadLibrary.
+// Pages, libraries and standard streams on Windows: VirtualAlloc, LoadLibrary, the C runtime.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "hostsim/platform.h"
 
@@ -30,6 +35,30 @@ void* library_symbol(void* library, const char* name) {
 }
 
 void close_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+// Windows cannot read memory as a stream: a temporary file in the user's temporary
+// folder, deleted when closed (the C runtime's tmpfile() would create it in the drive's
+// root, where a user may not write).
+std::FILE* open_text_stream(const char* text) {
+  char* path = _tempnam(nullptr, "kestrum-");
+  std::FILE* file = path ? std::fopen(path, "w+bTD") : nullptr;
+  std::free(path);
+  if (file && (std::fputs(text, file) < 0 || std::fseek(file, 0, SEEK_SET) != 0)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+}
+
+bool is_terminal(std::FILE* stream) {
+  DWORD mode = 0;
+  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+}
+
+void use_plain_line_ends() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
 
 std::string program_folder() {
   char self[MAX_PATH];
