@@ -3,9 +3,8 @@
 // variables they read.
 //
 // A missing variable, a null table or a null root measures nothing of that kind: the
-// walk never reads through an address it was not given. With a null start node and a
-// null root, the 2-D file records still count when their variables are there; only the
-// tree adds nothing.
+// walk never reads through an address it was not given. With a null root, the 2-D file
+// records still count when their variables are there; only the tree adds nothing.
 #include "accounting/measurement.h"
 
 #include <cstdint>
@@ -92,7 +91,7 @@ constexpr char DB_TRACE[] = "in Memory_Compute_DB()";
 }
 
 // The subtree of `node`, whose trace line the caller has written: what each node of the
-// walk needs, and nothing of its top (Memory_Compute_DB). The node stays locked until its
+// walk needs, and nothing of its top (Memory_Compute_DB, which gives the root). The node stays locked until its
 // whole subtree is measured, so the locks nest from the root down and are released in
 // reverse order. One frame a level: 48 bytes in the i686 build, so a 1 MiB thread stack
 // takes about 21,800 levels (README).
@@ -117,24 +116,19 @@ uint64_t Memory_Compute_Default() {
 }
 
 // The top of the walk: the variables are looked up here, once a measurement, and the
-// nodes below reach the tables through nothing else. Implementer's choice: a variable
-// that is missing is looked up again at the next measurement, not at every node of this
-// one.
-uint64_t Memory_Compute_DB(Orvan_2D* start) {
+// file records counted, once, without a lock; then the tree from the root. Implementer's
+// choice: a variable that is missing is looked up again at the next measurement, not at
+// every node of this one.
+uint64_t Memory_Compute_DB() {
   Message(MSG_TRACE_MEMORY, DB_TRACE);
   DB_Variables& v = db_variables;
   Host_Variable(v.file_nb, "$DB_2D_FILE_NB");
   Host_Variable(v.file_pt, "$DB_2D_FILE_PT");
   Host_Variable(v.root_pt, "$DB_2D_ROOT_PT");
-  uint64_t total = 0;
-
-  // The top of the walk also counts the file records' images, once, without a lock.
-  if (!start) {
-    total += File_Images(v.file_nb, v.file_pt);
-    start = Host_Pointer(v.root_pt);
-    if (!start) return total;
-  }
-  return total + Subtree_Memory(start);
+  const uint64_t total = File_Images(v.file_nb, v.file_pt);
+  Orvan_2D* const root = Host_Pointer(v.root_pt);
+  if (!root) return total;
+  return total + Subtree_Memory(root);
 }
 
 uint64_t Memory_Compute_Undo() {

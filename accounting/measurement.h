@@ -3,13 +3,13 @@
 
 #include <cstdint>
 
-#include "host/host_services.h"
-
 namespace kestrum {
 
 uint64_t Memory_Compute_Default();
-// The subtree of `start`, or with null the whole image database and its file records.
-uint64_t Memory_Compute_DB(Orvan_2D* start);
+// The whole image database: the 2-D file records' images and the tree from the root,
+// one trace line for each node visited. The walk below the root is the measurement's
+// own: no subtree is measured alone.
+uint64_t Memory_Compute_DB();
 uint64_t Memory_Compute_Undo();
 uint64_t Memory_Compute_Geom();
 

@@ -93,7 +93,7 @@ int Ctrl_Update(uint64_t flag) {
   uint64_t d = 0, db = 0, u = 0, g = 0;
   if (measure) {
     d = Memory_Compute_Default();
-    db = Memory_Compute_DB(nullptr);
+    db = Memory_Compute_DB();
     u = Memory_Compute_Undo();
     g = Memory_Compute_Geom();
     Measure_GPU();
