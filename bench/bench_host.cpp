@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hand_tree.h"
 #include "host/host_services.h"
 #include "host/widget_toolkit.h"
 #include "hostsim/db2d.h"
@@ -59,14 +60,6 @@ struct Host_Tables {
 const Host_Tables& tables() {
   static const Host_Tables found;  // the host keeps its variables' storage in place
   return found;
-}
-
-uint64_t hand_tree(Orvan_2D* node) {
-  node->Mutex_Open(Host_Text("Memory_Compute_DB"));
-  uint64_t total = node->User_Memory();
-  for (int i = 0; i < node->Child_Get_Nb(); ++i) total += hand_tree(node->Child_Get_Pt(i));
-  node->Mutex_Close(Host_Text("Memory_Compute_DB"));
-  return total;
 }
 
 uint64_t hand_movies(uint32_t count, Orvan_3D_File** records) {
@@ -182,7 +175,7 @@ void open_panel() {
 
 void close_panel() { module().Ctrl_Close(); }
 
-uint64_t hand_measure() {
+uint64_t hand_measure(Tree_Walk walk) {
   const Host_Tables& t = tables();
   uint64_t images = DEFAULT_SHARE;
   Orvan_2D_File** files = *t.file_pt;
@@ -194,7 +187,7 @@ uint64_t hand_measure() {
       images += static_cast<uint64_t>(int64_t{static_cast<int32_t>(product)}) + 2080;
     }
   }
-  images += hand_tree(*t.root_pt);
+  images += (walk ? walk : hand_tree)(*t.root_pt);
   const uint64_t undo = static_cast<uint64_t>(int64_t{Undo_Memory()});
   uint64_t geometry = hand_movies(*t.file3d_nb, *t.file3d_pt) + hand_movies(*t.tag_nb, *t.tag_pt);
   const unsigned short id = Iterator_Init(Host_Text("Kestrum: Memory_Compute_Geom"), nullptr);

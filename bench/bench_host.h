@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "host/host_services.h"
 #include "hostsim/module.h"
 
 namespace bench {
@@ -39,8 +40,10 @@ void close_panel();
 
 // What the module does, written by hand: the four measurements (their total), one paint
 // of the RAM bar as it stands after hand_measure, and the eleven image cleanups of a
-// script clear with the host calls that follow them.
-uint64_t hand_measure();
+// script clear with the host calls that follow them. The tree is walked by `walk`, by
+// default hand_tree (hand_tree.h) compiled into this program.
+using Tree_Walk = uint64_t (*)(Orvan_2D* root);
+uint64_t hand_measure(Tree_Walk walk = nullptr);
 void hand_paint_ram_bar();
 void hand_clear_images();
 

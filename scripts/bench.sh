@@ -9,7 +9,8 @@
 # TARGET is a preset's target: default (Linux x86-64, folder build-bench/), linux-i686
 # (the 32-bit build, build-bench-linux-i686/) or windows-i686 (the DLL under Wine,
 # build-bench-windows-i686/, where a timing program of the Windows build's own stands in
-# for Google Benchmark: the update cycle with the panel closed and the script clear).
+# for Google Benchmark: the update cycle with the panel closed and the script clear; see
+# bench/windows/timing.cpp).
 # ARGS go to the benchmark program: --benchmark_filter=update/closed, ... on Linux; on
 # Windows, a text that the rows to run contain (update/closed/1000000, ...).
 # KESTRUM_BENCH_MODULE=FILE times another build of the module in the same host (on
@@ -30,6 +31,8 @@ esac
 default_build=build-bench
 [[ $target == default ]] || default_build=build-bench-$target
 build=${KESTRUM_BENCH_BUILD:-$default_build}
+# The toolchain is read at a build folder's first configuring only.
+[[ -f $build/CMakeCache.txt ]] && toolchain=()
 cmake -S . -B "$build" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUM_TESTS=OFF -DKESTRUM_BENCH=ON > /dev/null
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), load $(cut -d' ' -f1 /proc/loadavg), $(date -u '+%Y-%m-%d'), target $target"
 status=0

@@ -6,11 +6,19 @@
 //
 //   kestrum-host.exe [TEXT]   only the rows whose name contains TEXT
 //
+// Rows ending in /dll time the same module against the hand-written walk of the tree
+// compiled into a DLL of its own (hand_walk.cpp), which calls the host's functions through
+// the same imports as the module; the other rows, as on Linux, against the walk compiled
+// into this program, which calls them directly.
+//
 // Painting is left out here: on Windows the module's drawing calls go through the host
 // model's recording replacements and the hand-written painting's straight to Windows, so
 // their ratio would time the host model. Allocations are counted on Linux only.
+#include <windows.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -46,12 +54,26 @@ Row time_pairs(const std::string& name, const std::function<void()>& module_side
   return {name, timing.module_ms(), timing.hand_ms(), timing.ratio(), timing.pairs()};
 }
 
-Row update_closed(int64_t nodes) {
+// The hand-written walk of hand_walk.cpp, from its DLL.
+bench::Tree_Walk dll_walk() {
+  static const bench::Tree_Walk walk = [] {
+    HMODULE library = LoadLibraryA(KESTRUM_HAND_WALK_PATH);
+    FARPROC found = library ? GetProcAddress(library, "Hand_Tree") : nullptr;
+    if (!found) {
+      std::fprintf(stderr, "cannot load the hand-written walk from %s\n", KESTRUM_HAND_WALK_PATH);
+      std::exit(2);
+    }
+    return reinterpret_cast<bench::Tree_Walk>(reinterpret_cast<void*>(found));
+  }();
+  return walk;
+}
+
+Row update_closed(int64_t nodes, bench::Tree_Walk walk, const char* suffix) {
   bench::use_host(nodes);
   bench::close_panel();
   return time_pairs(
-      "update/closed/" + std::to_string(nodes), [] { bench::module().Update_A(bench::MEMORY_UPDATE); },
-      [] { g_sink = bench::hand_measure(); });
+      "update/closed/" + std::to_string(nodes) + suffix, [] { bench::module().Update_A(bench::MEMORY_UPDATE); },
+      [walk] { g_sink = bench::hand_measure(walk); });
 }
 
 Row script_clear(int64_t nodes) {
@@ -74,15 +96,17 @@ int main(int argc, char** argv) {
   const auto wanted = [&](const std::string& name) { return name.find(only) != std::string::npos; };
   std::vector<Row> rows;
   for (const int64_t nodes : {int64_t{1000}, int64_t{10000}, int64_t{100000}, int64_t{1000000}}) {
-    if (wanted("update/closed/" + std::to_string(nodes))) rows.push_back(update_closed(nodes));
+    const std::string update = "update/closed/" + std::to_string(nodes);
+    if (wanted(update)) rows.push_back(update_closed(nodes, nullptr, ""));
+    if (nodes >= 100000 && wanted(update + "/dll")) rows.push_back(update_closed(nodes, dll_walk(), "/dll"));
     if (nodes == 100000 && wanted("script/clear/100000")) rows.push_back(script_clear(nodes));
   }
 
-  std::printf("%-24s %12s %12s %8s %8s\n", "benchmark", "module ms", "hand ms", "ratio", "pairs");
+  std::printf("%-28s %12s %12s %8s %8s\n", "benchmark", "module ms", "hand ms", "ratio", "pairs");
   const Row* small = nullptr;
   const Row* large = nullptr;
   for (const Row& row : rows) {
-    std::printf("%-24s %12.4f %12.4f %8.3f %8zu\n", row.name.c_str(), row.module_ms, row.hand_ms, row.ratio,
+    std::printf("%-28s %12.4f %12.4f %8.3f %8zu\n", row.name.c_str(), row.module_ms, row.hand_ms, row.ratio,
                 row.pairs);
     if (row.name == "update/closed/100000") small = &row;
     if (row.name == "update/closed/1000000") large = &row;
