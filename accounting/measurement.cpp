@@ -3,9 +3,8 @@
 // variables they read.
 //
 // A missing variable, a null table or a null root measures nothing of that kind: the
-// walk never reads through an address it was not given. With a null start node and a
-// null root, the 2-D file records still count when their variables are there; only the
-// tree adds nothing.
+// walk never reads through an address it was not given. With a null root, the 2-D file
+// records still count when their variables are there; only the tree adds nothing.
 #include "accounting/measurement.h"
 
 #include <cstdint>
@@ -81,6 +80,49 @@ uint64_t Movies(const uint32_t* count, Orvan_3D_File** const* table) {
   });
 }
 
+constexpr char DB_TRACE[] = "in Memory_Compute_DB()";
+
+// Whether one of the three variables of Memory_Compute_DB is still missing. Every call
+// of it looks up what is missing, the visits of the walk's nodes included; the flag
+// spares the walk's nodes that work once all three are found.
+bool db_variable_missing = true;
+
+void Look_Up_DB_Variables() {
+  DB_Variables& v = db_variables;
+  Host_Variable(v.file_nb, "$DB_2D_FILE_NB");
+  Host_Variable(v.file_pt, "$DB_2D_FILE_PT");
+  Host_Variable(v.root_pt, "$DB_2D_ROOT_PT");
+  db_variable_missing = !v.file_nb || !v.file_pt || !v.root_pt;
+}
+
+// What the visit of a node does before the node is measured: its trace line, and the
+// lookups while a variable is missing. Out of line and reached only when either is due,
+// so that the walk's frame keeps room neither for their arguments nor for the node
+// across the calls.
+[[gnu::noinline, gnu::cold]] Orvan_2D* Visit(Orvan_2D* node) {
+  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, DB_TRACE);
+  if (db_variable_missing) Look_Up_DB_Variables();
+  return node;
+}
+
+// The subtree of `node`, whose visit the caller has made: what each node of the walk
+// needs, and nothing of its top (the file records, the root). The node stays locked
+// until its whole subtree is measured, so the locks nest from the root down and are
+// released in reverse order. One frame a level (Misbehaviour_Test.StackUsePerLevelOfTheTree
+// measures it).
+uint64_t Subtree_Memory(Orvan_2D* node) {
+  node->Mutex_Open(Host_Text("Memory_Compute_DB"));
+  uint64_t total = node->User_Memory();
+  // The count is asked again before each child: the host may change it meanwhile.
+  for (int i = 0; i < node->Child_Get_Nb(); ++i) {
+    // A null child is passed over: there is no node to lock or measure.
+    if (Orvan_2D* child = node->Child_Get_Pt(i))
+      total += Subtree_Memory(Message_Enabled(MSG_TRACE_MEMORY) || db_variable_missing ? Visit(child) : child);
+  }
+  node->Mutex_Close(Host_Text("Memory_Compute_DB"));
+  return total;
+}
+
 }  // namespace
 
 uint64_t Memory_Compute_Default() {
@@ -88,34 +130,17 @@ uint64_t Memory_Compute_Default() {
   return Memory_Default;
 }
 
+// With a null start node, the top of the walk: the file records, counted once without a
+// lock, then the tree from the root. Given a node, that node's subtree alone.
 uint64_t Memory_Compute_DB(Orvan_2D* start) {
-  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, "in Memory_Compute_DB()");
-  DB_Variables& v = db_variables;
-  Host_Variable(v.file_nb, "$DB_2D_FILE_NB");
-  Host_Variable(v.file_pt, "$DB_2D_FILE_PT");
-  Host_Variable(v.root_pt, "$DB_2D_ROOT_PT");
+  Visit(start);
   uint64_t total = 0;
-
-  // The top of the walk also counts the file records' images, once, without a lock.
   if (!start) {
-    total += File_Images(v.file_nb, v.file_pt);
-    start = Host_Pointer(v.root_pt);
+    total = File_Images(db_variables.file_nb, db_variables.file_pt);
+    start = Host_Pointer(db_variables.root_pt);
     if (!start) return total;
   }
-
-  // The node stays locked until its whole subtree is measured, so the locks nest from
-  // the root down and are released in reverse order.
-  start->Mutex_Open(Host_Text("Memory_Compute_DB"));
-  total += start->User_Memory();
-  // The count is asked again before each child: the host may change it meanwhile.
-  // One frame a level: 96 bytes in the i686 build, so a 1 MiB thread stack takes about
-  // 10,800 levels (README).
-  for (int i = 0; i < start->Child_Get_Nb(); ++i) {
-    // A null child must not be passed on: null would mean the whole database.
-    if (Orvan_2D* child = start->Child_Get_Pt(i)) total += Memory_Compute_DB(child);
-  }
-  start->Mutex_Close(Host_Text("Memory_Compute_DB"));
-  return total;
+  return total + Subtree_Memory(start);
 }
 
 uint64_t Memory_Compute_Undo() {

@@ -8,7 +8,8 @@
 namespace kestrum {
 
 uint64_t Memory_Compute_Default();
-// The subtree of `start`, or with null the whole image database and its file records.
+// The subtree of `start`, or with null the whole image database: the 2-D file records'
+// images and the tree from the root. One trace line for each node visited.
 uint64_t Memory_Compute_DB(Orvan_2D* start);
 uint64_t Memory_Compute_Undo();
 uint64_t Memory_Compute_Geom();

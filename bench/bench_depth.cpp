@@ -6,6 +6,8 @@
 // The host records messages but not host calls, as the console does without "log calls".
 // The module's walks recurse once a level: a chain of 10^5 levels takes about 5 MiB of
 // this process's 8 MiB main-thread stack.
+#include <benchmark/benchmark.h>
+
 #include <chrono>
 #include <string>
 #include <vector>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "allocation_counter.h"
+#include "hand_tree.h"
 #include "host/host_services.h"
 #include "host/widget_toolkit.h"
 #include "hostsim/db2d.h"
@@ -18,7 +18,6 @@
 #include "hostsim/reset.h"
 #include "hostsim/toolkit.h"
 #include "hostsim/undo.h"
-#include "hostsim/updates.h"
 #include "hostsim/windows.h"
 
 namespace bench {
@@ -31,6 +30,7 @@ constexpr uint32_t IMAGES = 100000;
 constexpr uint32_t IMAGES_PER_FILE = 100;
 constexpr uint64_t DEFAULT_SHARE = 102400;
 
+int32_t g_ram_mib = 0;  // the RAM bar's scale, as the module took it at Init
 int64_t g_nodes = -1;  // the size asked for of the host built now
 int64_t g_exact_nodes = 0;
 HWND g_window = nullptr;
@@ -60,14 +60,6 @@ struct Host_Tables {
 const Host_Tables& tables() {
   static const Host_Tables found;  // the host keeps its variables' storage in place
   return found;
-}
-
-uint64_t hand_tree(Orvan_2D* node) {
-  node->Mutex_Open(Host_Text("Memory_Compute_DB"));
-  uint64_t total = node->User_Memory();
-  for (int i = 0; i < node->Child_Get_Nb(); ++i) total += hand_tree(node->Child_Get_Pt(i));
-  node->Mutex_Close(Host_Text("Memory_Compute_DB"));
-  return total;
 }
 
 uint64_t hand_movies(uint32_t count, Orvan_3D_File** records) {
@@ -117,12 +109,19 @@ hostsim::Module& module() {
     hostsim::reset();
     hostsim::gpu_none();
     hostsim::set_machine(MACHINE, MACHINE);
+    const char* chosen = std::getenv("KESTRUM_BENCH_MODULE");
     std::string error;
-    if (!loaded.load(KESTRUM_MODULE_PATH, error)) {
+    if (!loaded.load(chosen && *chosen ? chosen : KESTRUM_MODULE_PATH, error)) {
       std::fprintf(stderr, "cannot load the module: %s\n", error.c_str());
       std::exit(2);
     }
     loaded.Init();
+    // The module's budget is the smaller of the RAM and the free address space that the
+    // memory-status call reports; a 32-bit process is told both capped below 4 GiB.
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatus(&status);
+    g_ram_mib = static_cast<int32_t>(std::min<uint64_t>(status.dwTotalPhys, status.dwAvailVirtual) >> 20);
   }
   return loaded;
 }
@@ -176,7 +175,7 @@ void open_panel() {
 
 void close_panel() { module().Ctrl_Close(); }
 
-uint64_t hand_measure() {
+uint64_t hand_measure(Tree_Walk walk) {
   const Host_Tables& t = tables();
   uint64_t images = DEFAULT_SHARE;
   Orvan_2D_File** files = *t.file_pt;
@@ -188,7 +187,7 @@ uint64_t hand_measure() {
       images += static_cast<uint64_t>(int64_t{static_cast<int32_t>(product)}) + 2080;
     }
   }
-  images += hand_tree(*t.root_pt);
+  images += (walk ? walk : hand_tree)(*t.root_pt);
   const uint64_t undo = static_cast<uint64_t>(int64_t{Undo_Memory()});
   uint64_t geometry = hand_movies(*t.file3d_nb, *t.file3d_pt) + hand_movies(*t.tag_nb, *t.tag_pt);
   const unsigned short id = Iterator_Init(Host_Text("Kestrum: Memory_Compute_Geom"), nullptr);
@@ -206,7 +205,7 @@ void hand_paint_ram_bar() {
   const Tools& box = *g_bar_box;
   const int x = box.X, y = box.Y, w = box.DX, h = box.DY;
   const int half = h / 2, r = (h - 4) / 2, m = r + 2, length = w - 2 * m;
-  const int32_t scale = static_cast<int32_t>(MACHINE >> 20);
+  const int32_t scale = g_ram_mib;
   const int32_t a = static_cast<int32_t>(g_images >> 20);
   const int x1 = segment_end(length, a, scale);
   const int x2 = segment_end(length, a + static_cast<int32_t>(g_undo >> 20), scale);
@@ -243,6 +242,30 @@ void hand_paint_ram_bar() {
   LeaveCriticalSection(&Critical);
 }
 
+namespace {
+
+// Which pixels of the panel's window `paint` covers, painting over the window filled with
+// a colour that no pixel of the bar has.
+std::vector<bool> covered_by(const std::function<void()>& paint) {
+  constexpr uint32_t UNPAINTED = 0x00FFFFFF;  // no shade of the bar is white
+  hostsim::fill_window(g_window, UNPAINTED);
+  paint();
+  const int width = hostsim::window_width(g_window), height = hostsim::window_height(g_window);
+  std::vector<bool> covered;
+  for (int row = 0; row < height; ++row)
+    for (int column = 0; column < width; ++column)
+      covered.push_back(hostsim::device_pixel(g_window, column, row) != UNPAINTED);
+  return covered;
+}
+
+}  // namespace
+
+bool hand_paint_covers_module_pixels(const std::function<void()>& module_paint) {
+  if (!g_window) return false;
+  const std::vector<bool> by_module = covered_by(module_paint);
+  return std::count(by_module.begin(), by_module.end(), true) > 0 && covered_by(hand_paint_ram_bar) == by_module;
+}
+
 void hand_clear_images() {
   Orvan_2D* root = *tables().root_pt;
   for (int level = 15; level >= 5; --level) hand_cleanup(root, static_cast<unsigned short>(level));
@@ -250,41 +273,25 @@ void hand_clear_images() {
   Fct_Redraw(0x0FFFFFFF, nullptr, nullptr, nullptr);
 }
 
-void run_pair(benchmark::State& state, const std::function<void()>& module_side,
-              const std::function<void()>& hand_side) {
-  std::vector<double> module_times, hand_times, ratios;
-  uint64_t module_allocations = 0, hand_allocations = 0;
-  bool module_first = true;
-  const auto timed = [](const std::function<void()>& side, uint64_t& allocations) {
+double Pair_Timing::run(const std::function<void()>& module_side, const std::function<void()>& hand_side) {
+  const auto timed = [](const std::function<void()>& side) {
     const auto start = std::chrono::steady_clock::now();
-    start_counting_allocations();
     side();
-    allocations += stop_counting_allocations();
     return seconds_since(start);
   };
-  for (auto _ : state) {
-    double module_time, hand_time;
-    if (module_first) {
-      module_time = timed(module_side, module_allocations);
-      hand_time = timed(hand_side, hand_allocations);
-    } else {
-      hand_time = timed(hand_side, hand_allocations);
-      module_time = timed(module_side, module_allocations);
-    }
-    module_first = !module_first;
-    state.SetIterationTime(module_time);
-    module_times.push_back(module_time);
-    hand_times.push_back(hand_time);
-    ratios.push_back(module_time / hand_time);
-    hostsim::deliver_deferred();  // words the host queued, to no tool: the queue is emptied
+  double module_time, hand_time;
+  if (module_first_) {
+    module_time = timed(module_side);
+    hand_time = timed(hand_side);
+  } else {
+    hand_time = timed(hand_side);
+    module_time = timed(module_side);
   }
-  const double runs = static_cast<double>(module_times.size());
-  state.counters["module_ms"] = median(module_times) * 1e3;
-  state.counters["hand_ms"] = median(hand_times) * 1e3;
-  state.counters["ratio"] = median(ratios);
-  state.counters["allocations"] =
-      (static_cast<double>(module_allocations) - static_cast<double>(hand_allocations)) / runs;
-  state.counters["host_allocations"] = static_cast<double>(hand_allocations) / runs;
+  module_first_ = !module_first_;
+  module_times_.push_back(module_time);
+  hand_times_.push_back(hand_time);
+  ratios_.push_back(module_time / hand_time);
+  return module_time;
 }
 
 }  // namespace bench

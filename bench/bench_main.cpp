@@ -29,15 +29,16 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-      const auto counter = [&](const char* name) {
-        const auto found = run.counters.find(name);
-        return found == run.counters.end() ? 0.0 : found->second.value;
-      };
       // The name as registered, without the run settings the library appends.
       std::string name = run.benchmark_name();
       for (const char* setting : {"/min_time", "/iterations", "/manual_time"})
         name = name.substr(0, name.find(setting));
+      if (run.error_occurred) failures_.push_back(name + ": " + run.error_message);
+      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      const auto counter = [&](const char* key) {
+        const auto found = run.counters.find(key);
+        return found == run.counters.end() ? 0.0 : found->second.value;
+      };
       if (run.counters.count("ns_per_node"))
         tree_rows_.push_back({name, counter("tree_ms"), counter("ns_per_node")});
       else
@@ -82,6 +83,7 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
             module_growth <= hand_growth * 1.15, detail);
     }
     check("no heap allocation of the module's own", allocation_free, "every benchmark above");
+    for (const std::string& failure : failures_) check("a benchmark could not run", false, failure);
     // The console's timeline: a long session's picture in under a second, and a record
     // that keeps the same few bytes per action however long the session.
     const auto small = by_name.find("timeline/draw/1000");
@@ -134,6 +136,7 @@ class Summary_Reporter : public benchmark::ConsoleReporter {
 
   std::vector<Row> rows_;
   std::vector<Tree_Row> tree_rows_;
+  std::vector<std::string> failures_;
 };
 
 }  // namespace

@@ -11,9 +11,8 @@ libraries=(
   libgtest-dev libgmock-dev                 # tests
   libcairo2-dev libfontconfig-dev           # the host's drawing (Cairo writes its PNGs)
   libedit-dev                               # the console's prompt
+  libbenchmark-dev                          # benchmarks
 )
-# The 32-bit build has no benchmarks (see CMakePresets.json).
-libraries_64_only=(libbenchmark-dev)
 
 packages=(
   build-essential cmake pkg-config          # compilers, binutils (nm, readelf), CMake
@@ -27,7 +26,7 @@ packages=(
   wine wine32:i386                          # to run it: 32-bit Wine
   clang libclang-rt-14-dev llvm             # sanitizer and fuzzing builds, llvm-symbolizer
   gcovr                                     # coverage reports
-  "${libraries[@]}" "${libraries_64_only[@]}"
+  "${libraries[@]}"
   "${libraries[@]/%/:i386}"
 )
 

@@ -16,12 +16,12 @@ namespace console {
 
 namespace {
 
-// How deep a node may lie below the root. The module measures and cleans the tree by a
-// walk that recurses once a level, on the host's thread: in its i686 Windows build 96
-// bytes of stack a level, so the 1 MiB stack of a Windows main thread takes about 10,800
-// levels (measured: 10,816 with every trace on). 8,000 leaves about a quarter of that
-// stack to the host's own frames. The bound is the same on every target, so that a
-// session behaves alike everywhere.
+// How deep a node may lie below the root. The module measures and cleans the tree by
+// walks that recurse once a level, on the host's thread, whose main thread on Windows has
+// a 1 MiB stack: the bound leaves a good part of that stack to the host's own frames
+// (what a level costs: Misbehaviour_Test.StackUsePerLevelOfTheTree; the figures:
+// docs/console.md, "Deep trees"). It is the same on every target, so that a session
+// behaves alike everywhere.
 constexpr size_t MAX_TREE_DEPTH = 8000;
 
 // The levels below the root of the node at `path` ("/" is the root, level 0).
