@@ -38,8 +38,11 @@ void Memory_Budget_Init() {
 
   if (Memory_RAM == 0) {
     // Less than 1 MiB of RAM or address space: the thresholds would wrap below zero, and
-    // a purge could free nothing worth having. Both go to the top, so the automatic
-    // purge never starts.
+    // a purge could free nothing worth having. Both go to the top, 2^64 - 1 (an
+    // implementer's choice). A total reaches it only when all its bits are set, which
+    // only figures that wrap give: the purge then starts, equality counting as at any
+    // budget, and stops after level 15, its target (the gap between the two) being 0.
+    // A total made "negative" by a host figure's sign lies below it, short of -1.
     Memory_High = std::numeric_limits<uint64_t>::max();
     Memory_Max = std::numeric_limits<uint64_t>::max();
     return;

@@ -40,6 +40,7 @@ struct Node : Orvan_2D {
     while (!pending.empty()) {
       std::unique_ptr<Node> node = std::move(pending.back());
       pending.pop_back();
+      if (!node) continue;  // a null child slot
       for (std::unique_ptr<Node>& child : node->children) pending.push_back(std::move(child));
       node->children.clear();
     }
@@ -179,7 +180,8 @@ void node_fault(const std::string& what) { g_node_faults.push_back(what); }
 
 uint64_t subtree_bytes(const Node& node) {
   uint64_t total = node.bytes;
-  for (const auto& child : node.children) total += subtree_bytes(*child);
+  for (const auto& child : node.children)
+    if (child) total += subtree_bytes(*child);
   return total;
 }
 
@@ -286,6 +288,10 @@ void drop_on_cleanup(const std::string& path, unsigned short level, const std::s
   if (target == "/" || path == target || path.compare(0, target.size() + 1, target + "/") == 0)
     throw std::invalid_argument(printable(target) + " is " + printable(path) + " or above it");
   node.drops.emplace_back(level, target);
+}
+
+void add_null_child(const std::string& parent) {
+  existing(parent).children.emplace_back();  // counted, and handed out as null
 }
 
 void set_root_present(bool present) { g_root_pt = present ? &root() : nullptr; }

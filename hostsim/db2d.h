@@ -37,6 +37,10 @@ Orvan_2D* node_at(const std::string& path);
 // the node nor one of its ancestors, which the walk still stands on.
 void drop_on_cleanup(const std::string& path, unsigned short level, const std::string& target);
 
+// A child slot after the node's present children that the host counts but hands out as
+// null, as a host changing its tree under the walk may; later children come after it.
+void add_null_child(const std::string& parent);
+
 // Whether "$DB_2D_ROOT_PT" holds the root or null.
 void set_root_present(bool present);
 

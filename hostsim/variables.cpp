@@ -24,6 +24,8 @@ struct Variable {
   void* external = nullptr;  // data tables: storage owned by another part of the model
   bool text = false;
   bool visible = false;
+  int asked = 0;  // Fct_Variable_Get lookups of this name since the last reset
+
 
   void* address() { return external ? external : &word; }
 };
@@ -71,6 +73,7 @@ const Reset_Registration g_reset{[] {
   for (auto& entry : table()) {
     Variable& variable = entry.second;
     variable.visible = variable.external != nullptr;
+    variable.asked = 0;
     if (!variable.external) {
       variable.word = 0;
       variable.text = false;
@@ -118,6 +121,18 @@ bool unset_variable(const std::string& name) {
 
 bool variable_exists(const std::string& name) { return visible(name.c_str()) != nullptr; }
 
+bool show_variable(const std::string& name) {
+  auto found = table().find(name);
+  if (found == table().end() || found->second.visible) return false;
+  found->second.visible = true;
+  return true;
+}
+
+int lookups(const std::string& name) {
+  auto found = table().find(name);
+  return found != table().end() ? found->second.asked : 0;
+}
+
 }  // namespace hostsim
 
 // A data table's value is its storage, whose size only its owner knows: it reads 0 here.
@@ -132,6 +147,10 @@ intptr_t Fct_Variable_Value(char* name, int* count, unsigned short* type,
 // With `create` non-zero a missing variable is made, holding 0.
 void* Fct_Variable_Get(char* name, int* count, unsigned short* type,
                        int (**getter)(void), char create) {
+  if (name) {  // counted, found or not, for the names the host has or had
+    auto known = hostsim::table().find(name);
+    if (known != hostsim::table().end()) ++known->second.asked;
+  }
   hostsim::Variable* variable = hostsim::visible(name);
   if (!variable && create && name) {
     hostsim::Variable& made = hostsim::table()[name];

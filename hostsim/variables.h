@@ -18,7 +18,12 @@ void set_variable(const std::string& name, intptr_t value);
 void set_text_variable(const std::string& name, const std::string& text);
 // Hides the variable from lookups (returns false when there was none to hide).
 bool unset_variable(const std::string& name);
+// Shows a hidden variable again, with the storage it had (false when none was hidden).
+bool show_variable(const std::string& name);
 // Whether a lookup of `name` would find it now.
 bool variable_exists(const std::string& name);
+// How many times Fct_Variable_Get was asked for `name` since the last reset, whether it
+// found the variable or not (counted for the names the host has, or had and hid).
+int lookups(const std::string& name);
 
 }  // namespace hostsim

@@ -12,7 +12,13 @@ again from the restored files at the end.
 --overlaps    also list the tests that caught no fault, and tests that caught the same set
 ID ...        only these faults
 
-Exits 1 when a fault that a test should catch survived, or a fault no longer applies.
+A fault is caught when its build succeeds and a test fails. A fault whose build fails is
+invalid, counted apart: it proves nothing about the tests. A fault marked as one no test
+can see ("?"), or as one only the sanitizer build sees ("!") in another build, which a
+test does catch, is reported for relabelling.
+
+Exits 1 when a fault that a test should catch survived, a fault is invalid or no longer
+applies, or a fault's label needs changing.
 """
 import argparse
 import collections
@@ -61,16 +67,17 @@ def failed_tests(build):
 
 
 def plant(fault, build):
-    """The tests that fail with `fault` planted, or None when it no longer applies."""
+    """("tests", the tests that fail) with `fault` planted, ("invalid", None) when the build
+    fails, or ("gone", None) when the fault's text is no longer in its file."""
     path = os.path.join(SOURCE, fault.path)
     text = open(path, encoding="utf-8").read()
     old, new = "\n".join(fault.old), "\n".join(fault.new)
     if text.count(old) != 1:
-        return None
+        return "gone", None
     try:
         open(path, "w", encoding="utf-8").write(text.replace(old, new))
         built = subprocess.run(["cmake", "--build", build, "-j2"], capture_output=True, text=True)
-        return ["(build failed)"] if built.returncode else failed_tests(build)
+        return ("invalid", None) if built.returncode else ("tests", failed_tests(build))
     finally:
         open(path, "w", encoding="utf-8").write(text)
 
@@ -84,19 +91,26 @@ def main():
     args = parser.parse_args()
     faults = [f for f in read_faults(os.path.join(SOURCE, "tests", "faults.txt")) if not args.ids or f.ident in args.ids]
 
-    caught_by, wrong = {}, []
+    caught_by = {}
+    outcome = collections.defaultdict(list)  # what happened, by kind of outcome: the faults
     for fault in faults:
-        tests = plant(fault, args.build)
+        state, tests = plant(fault, args.build)
         caught_by[fault.ident] = tests or []
-        expected = fault.survives is None and (args.sanitizer or not fault.sanitizer)
-        if tests is None:
-            verdict = "NO LONGER APPLIES"
+        sanitizer_only = fault.sanitizer and not args.sanitizer
+        unseeable = fault.survives or ("only the sanitizer build catches it" if sanitizer_only else None)
+        if state == "gone":
+            kind, verdict = "gone", "NO LONGER APPLIES"
+        elif state == "invalid":
+            kind, verdict = "invalid", "INVALID: the build fails"
+        elif tests and unseeable:
+            kind, verdict = "relabel", f"CAUGHT, though marked unseeable ({unseeable}); relabel it: caught by " + " ".join(tests)
         elif tests:
-            verdict = f"caught by {len(tests)}: " + " ".join(tests)
+            kind, verdict = "caught", f"caught by {len(tests)}: " + " ".join(tests)
+        elif unseeable:
+            kind, verdict = "unseeable", "survived, as expected: " + unseeable
         else:
-            verdict = "SURVIVED" if expected else "survived, as expected: " + (fault.survives or "sanitizer only")
-        if tests is None or (expected and not tests):
-            wrong.append(fault.ident)
+            kind, verdict = "survived", "SURVIVED"
+        outcome[kind].append((fault.ident, unseeable))
         print(f"{fault.ident} {fault.kind}: {verdict}", flush=True)
     # The build as the sources are again, so that it is not left with the last fault.
     subprocess.run(["cmake", "--build", args.build, "-j2"], capture_output=True)
@@ -115,6 +129,19 @@ def main():
         for idents, tests in same.items():
             if len(tests) > 1:
                 print("caught the same faults (" + " ".join(sorted(idents)) + "):", " ".join(tests))
+
+    print(f"\n{len(faults)} faults:")
+    headings = [("caught", "caught"), ("unseeable", "survived, unseeable as labelled"),
+                ("invalid", "INVALID, the build fails (not a catch)"),
+                ("relabel", "CAUGHT THOUGH LABELLED UNSEEABLE (relabel)"), ("survived", "SURVIVED"),
+                ("gone", "NO LONGER APPLY")]
+    for kind, heading in headings:
+        if kind != "caught" and not outcome[kind]:
+            continue
+        print(f"  {heading}: {len(outcome[kind])}")
+        for ident, reason in outcome[kind] if kind != "caught" else []:
+            print(f"    {ident}" + (f": {reason}" if reason else ""))
+    wrong = [ident for kind in ("invalid", "relabel", "survived", "gone") for ident, _ in outcome[kind]]
     if wrong:
         print("\nnot as expected:", " ".join(wrong))
     return 1 if wrong else 0

@@ -16,6 +16,7 @@ session=$2
 shift 2
 runner=("$@")
 [[ $host == /* ]] || host=$PWD/$host
+scratch=$PWD  # ctest's working folder, in the build: the compared texts are written there
 cd "$(dirname "$session")" || exit 2
 name=$(basename "$session" .session)
 
@@ -31,14 +32,14 @@ if ((${#runner[@]} > 0)) && [[ -n $skip ]]; then
   exit 77
 fi
 
-actual=$(mktemp)
+actual=$(mktemp -p "$scratch" "$name.actual.XXXXXX")
 trap 'rm -f "$actual"' EXIT
 "${runner[@]}" "$host" "${args[@]}" "$name.session" > "$actual"
 status=$?
 expected=$name.expected
 if ((${#runner[@]} > 0)); then
   source=$expected
-  expected=$(mktemp)
+  expected=$(mktemp -p "$scratch" "$name.expected.XXXXXX")
   trap 'rm -f "$actual" "$expected"' EXIT
   handles='/wind=00000000/!s/wind=[0-9a-f]{8}/wind=HANDLE/'
   sed -i -E "$handles" "$actual"

@@ -1,11 +1,12 @@
 // The module under a host that does what a host may do but rarely does: load and unload
 // it a thousand times, call its entry points in any order, hand it an overlong byte-count
 // text, deliver updates at once so that the cycle re-enters itself, give it a budget
-// under 1 MiB, a panel window of width 0 and an image tree 10,000 levels deep. Besides
-// the results checked here, the module must leave the host as it found it: every node
-// unlocked, every iterator ended, every device context released, every pen deleted and
-// the drawing lock free. Run under the sanitizers, these tests also show that it writes
-// nothing outside its buffers and leaks nothing.
+// under 1 MiB, a panel window of width 0 and an image tree 10,000 levels deep (8,000 on
+// a thread of a 1 MiB stack). Besides the results checked here, the module must leave
+// the host as it found it: every node unlocked, every iterator ended, every device
+// context released, every pen deleted and the drawing lock free. Run under the
+// sanitizers, these tests also show that it writes nothing outside its buffers and leaks
+// nothing.
 #ifdef _WIN32
 #include <windows.h>
 #include <tlhelp32.h>
@@ -17,6 +18,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -254,56 +256,75 @@ TEST_F(Misbehaviour_Test, HostWithoutByteTexts) {
   expect_host_intact();
 }
 
-// A host that lacks the variables of its tables, then only their pointers, then none:
-// a table counts nothing until both its variables are there, and tags the cleanup cannot
-// reach whole are left alone. What was found is kept; what was missing is looked up again.
-TEST_F(Misbehaviour_Test, HostWithoutSomeOfItsDataVariables) {
-  hostsim::add_node("/", 1000);
-  hostsim::add_image(0, 10, 1, 1, 1, 8, 1);  // 2 x 10 + 2,080 bytes
-  hostsim::add_file3d({100});
-  hostsim::add_tag3d({20});
-  hostsim::add_object3d("cube", 3, 4);
-  const char* const counts[] = {"$DB_2D_FILE_NB", "$DB_3D_FILE_NB", "$DB_3D_TAG_NB"};
-  const char* const tables[] = {"$DB_2D_FILE_PT", "$DB_3D_FILE_PT", "$DB_3D_TAG_PT"};
-  for (const char* name : counts) hostsim::unset_variable(name);
-  for (const char* name : tables) hostsim::unset_variable(name);
-  // A hidden table variable shows again, with its storage, when asked for with `create`.
-  const auto show = [](const char* const(&names)[3]) {
-    for (const char* name : names) ASSERT_NE(Fct_Variable_Get(Host_Text(name), nullptr, nullptr, nullptr, 1), nullptr);
+// Every cached host address, both ways: a variable missing at its operation's first use
+// is asked for again at the next and counts from the use that finds it; once found it is
+// never asked for again, and still counts when the host hides it (its storage stays). A
+// table counts nothing, and the tags are left alone, until both its variables are there.
+// The module is loaded afresh for each variable. (That the cleanup's cache of the root is
+// its own: test_cleanup.)
+TEST_F(Misbehaviour_Test, DataVariablesAreAskedForUntilFoundThenKept) {
+  enum Use { MEASURE_IMAGES, MEASURE_GEOMETRY, CLEAN_IMAGES, CLEAN_GEOMETRY };
+  const struct {
+    const char* name;
+    Use use;
+    const char *missing, *found;  // what the use shows without the variable, and with it
+  } cases[] = {
+      {"$DB_2D_FILE_NB", MEASURE_IMAGES, "1000", "3100"},  // the root's 1,000 and an image's 2,100
+      {"$DB_2D_FILE_PT", MEASURE_IMAGES, "1000", "3100"},
+      {"$DB_2D_ROOT_PT", MEASURE_IMAGES, "2100", "3100"},
+      {"$DB_3D_FILE_NB", MEASURE_GEOMETRY, "27", "127"},  // a file's movie, a tag's and an object's 7
+      {"$DB_3D_FILE_PT", MEASURE_GEOMETRY, "27", "127"},
+      {"$DB_3D_TAG_NB", MEASURE_GEOMETRY, "107", "127"},
+      {"$DB_3D_TAG_PT", MEASURE_GEOMETRY, "107", "127"},
+      {"$DB_2D_ROOT_PT", CLEAN_IMAGES, "0 asked", "11 asked"},  // the root at each level
+      {"$DB_3D_TAG_NB", CLEAN_GEOMETRY, "0 destroyed, rebuilt", "1 destroyed, rebuilt"},
+      {"$DB_3D_TAG_PT", CLEAN_GEOMETRY, "0 destroyed, rebuilt", "1 destroyed, rebuilt"},
   };
-
-  start();
-  open_and_show();
-  EXPECT_EQ(label(IMAGE_LABEL), "1000");  // the tree alone
-  EXPECT_EQ(label(GEOM_LABEL), "7");     // the object alone
-  EXPECT_EQ(script({"clear", "geom"}), 1);
-  EXPECT_EQ(hostsim::tag3d_count(), 1u);
-  EXPECT_EQ(hostsim::tags_alive(), 1);
-
-  show(counts);
-  update();
-  EXPECT_EQ(label(IMAGE_LABEL), "1000");
-  EXPECT_EQ(label(GEOM_LABEL), "0");  // the object gave its bytes up
-  EXPECT_EQ(script({"clear", "geom"}), 1);
-  EXPECT_EQ(hostsim::tags_alive(), 1);
-
-  show(tables);
-  update();
-  EXPECT_EQ(label(IMAGE_LABEL), "3100");
-  EXPECT_EQ(label(GEOM_LABEL), "120");  // the file's movie and the tag's
-  EXPECT_EQ(script({"clear", "geom"}), 1);
-  EXPECT_EQ(hostsim::tag3d_count(), 0u);
-  EXPECT_EQ(hostsim::tags_alive(), 0);
-  update();
-  EXPECT_EQ(label(GEOM_LABEL), "100");
-  EXPECT_EQ(calls_among({"Database_3D_Tree_Generate"}).size(), 3u);
-  // Hidden again, the tables still count: their addresses, once found, are kept.
-  for (const char* name : tables) hostsim::unset_variable(name);
-  hostsim::add_tag3d({30});
-  update();
-  EXPECT_EQ(label(IMAGE_LABEL), "3100");
-  EXPECT_EQ(label(GEOM_LABEL), "130");
-  expect_host_intact();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " use " + std::to_string(c.use));
+    module.unload();
+    hostsim::reset();
+    hostsim::set_machine(RAM, RAM);
+    hostsim::set_exact_bytes(true);
+    hostsim::gpu_none();
+    std::string error;
+    ASSERT_TRUE(module.load(KESTRUM_MODULE_PATH, error)) << error;
+    hostsim::add_node("/", 1000);  // a root alone: one lookup a use, whatever shape the walk has
+    hostsim::add_image(0, 10, 1, 1, 1, 8, 1);
+    hostsim::add_file3d({100});
+    hostsim::add_object3d("cube", 3, 4);
+    start();
+    // One use of the operation that keeps the address; what it shows.
+    const auto use = [&](bool first) -> std::string {
+      hostsim::clear_events();
+      if (hostsim::tags_alive() == 0) hostsim::add_tag3d({20});
+      switch (c.use) {
+        case MEASURE_IMAGES:
+        case MEASURE_GEOMETRY:
+          if (first) open_and_show(); else update();
+          return label(c.use == MEASURE_IMAGES ? IMAGE_LABEL : GEOM_LABEL);
+        case CLEAN_IMAGES:
+          script({"clear", "images"});
+          return std::to_string(calls_among({"User_Cleanup "}).size()) + " asked";
+        case CLEAN_GEOMETRY:
+          script({"clear", "geom"});
+          return std::to_string(calls_among({"Tag_Destroy "}).size()) + " destroyed" +
+                 (calls_among({"Database_3D_Tree_Generate"}).size() == 1 ? ", rebuilt" : "");
+      }
+      return "";
+    };
+    const int asked_per_use = c.use == CLEAN_IMAGES ? 11 : 1;  // a clear of images is eleven uses
+    ASSERT_TRUE(hostsim::unset_variable(c.name));
+    EXPECT_EQ(use(true), c.missing);
+    EXPECT_EQ(hostsim::lookups(c.name), asked_per_use);
+    ASSERT_TRUE(hostsim::show_variable(c.name));
+    EXPECT_EQ(use(false), c.found);
+    EXPECT_EQ(hostsim::lookups(c.name), asked_per_use + 1);
+    ASSERT_TRUE(hostsim::unset_variable(c.name));
+    EXPECT_EQ(use(false), c.found);
+    EXPECT_EQ(hostsim::lookups(c.name), asked_per_use + 1);
+    expect_host_intact();
+  }
 }
 
 // A GPU whose runtime stops answering after Init: the GPU bar keeps the usage it last had.
@@ -374,8 +395,11 @@ TEST_F(Misbehaviour_Test, HostReenteringUpdateTenLevelsDeep) {
   expect_host_intact();
 }
 
-// Less than 1 MiB of RAM (or of address space): no budget, so nothing is ever purged and
-// the bars have no scale to be drawn against; the panel works all the same.
+// Less than 1 MiB of RAM (or of address space): the thresholds go to the top, 2^64 - 1,
+// and the bars have no scale to be drawn against; the panel works all the same. A total
+// that the undo figure's sign makes "negative", 2^64 - 47,600, starts no purge (it would
+// against thresholds wrapped below zero, 2^64 - 102,400); a total of all bits set does,
+// with a target of 0: level 15 alone.
 TEST_F(Misbehaviour_Test, BudgetBelowOneMib) {
   for (const auto& machine : {std::pair<uint64_t, uint64_t>{MIB - 1, RAM}, {RAM, MIB - 1}, {0, 0}}) {
     hostsim::reset();
@@ -392,13 +416,25 @@ TEST_F(Misbehaviour_Test, BudgetBelowOneMib) {
     EXPECT_TRUE(texts(4).empty());
     EXPECT_TRUE(calls_among({"User_Cleanup "}).empty());
     EXPECT_EQ(label(IMAGE_LABEL), std::to_string(64 * MIB));
+
+    hostsim::add_node("/", 0);
+    for (const int32_t undo : {-150000, -static_cast<int32_t>(DEFAULT_SHARE) - 2}) {
+      hostsim::set_undo_bytes(undo);
+      EXPECT_FALSE(update_purges()) << undo;
+    }
+    hostsim::set_undo_bytes(-static_cast<int32_t>(DEFAULT_SHARE) - 1);
+    EXPECT_TRUE(update_purges());
+    EXPECT_EQ(calls_among({"User_Cleanup "}), Strings{"User_Cleanup / 15 0"});
+    EXPECT_EQ(texts(4), Strings{cleared(0)});
     EXPECT_EQ(hostsim::pens_created(), 0u);  // no bar, not even its caps
     expect_host_intact();
   }
 }
 
 // A panel window of width 0, then of height 0, then sizes that do not fit in 16 bits or
-// are negative: every widget lands somewhere odd or nowhere, and nothing is drawn outside.
+// are negative: every widget lands somewhere odd or nowhere (the title box at (1, 1),
+// its sizes the window's less 2 in 16 bits), nothing is drawn left of or below it (the
+// window's first column and row keep their background), and the host is left intact.
 TEST_F(Misbehaviour_Test, PanelWindowOfWidthZeroAndOtherOddSizes) {
   ASSERT_EQ(module.Init(), 1);
   hostsim::register_tool(module.Update_Register(), module.Update_A);
@@ -406,20 +442,29 @@ TEST_F(Misbehaviour_Test, PanelWindowOfWidthZeroAndOtherOddSizes) {
   const std::pair<int, int> sizes[] = {{0, 94}, {432, 0}, {0, 0}, {1, 1}, {-432, -94}, {70000, 94}, {432, 70000}};
   for (const auto& size : sizes) {
     SCOPED_TRACE(std::to_string(size.first) + " x " + std::to_string(size.second));
-    window = hostsim::create_window(std::max(0, std::min(size.first, 2000)), std::max(0, std::min(size.second, 2000)));
-    EXPECT_EQ(module.Ctrl_Create(window, size.first, size.second), 1);
-    EXPECT_EQ(module.Ctrl_Resize(window, size.first, size.second), 1);
-    EXPECT_EQ(module.Ctrl_Open(), 1);
-    EXPECT_EQ(module.Ctrl_Show(), 1);
-    EXPECT_EQ(module.Ctrl_Draw(), 1);
+    // No window is larger than a small screen, all of whose pixels every platform keeps.
+    window = hostsim::create_window(std::max(0, std::min(size.first, 600)), std::max(0, std::min(size.second, 600)));
+    module.Ctrl_Create(window, size.first, size.second);
+    module.Ctrl_Resize(window, size.first, size.second);
+    module.Ctrl_Open();
+    module.Ctrl_Show();
+    module.Ctrl_Draw();
     hostsim::set_pointer(window, 0, 0);
-    EXPECT_EQ(module.Ctrl_Motion(nullptr, 1, 0, 0), 1);
-    EXPECT_EQ(module.Ctrl_Click(nullptr, 1, 0, 0), 1);
-    EXPECT_EQ(module.Ctrl_Help(nullptr, 0, 0, 0), 1);
-    EXPECT_EQ(module.Ctrl_Leave(), 1);
+    module.Ctrl_Motion(nullptr, 1, 0, 0);
+    module.Ctrl_Click(nullptr, 1, 0, 0);
+    module.Ctrl_Help(nullptr, 0, 0, 0);
+    module.Ctrl_Leave();
     update();
-    EXPECT_EQ(module.Update_A(PANEL_DRAW), 1);
-    EXPECT_EQ(module.Ctrl_Close(), 1);
+    module.Update_A(PANEL_DRAW);
+    module.Ctrl_Close();
+    const Tools& title = widget(TITLE);
+    EXPECT_EQ((std::array<int, 4>{title.X, title.Y, title.DX, title.DY}),
+              (std::array<int, 4>{1, 1, static_cast<int16_t>(size.first - 2), static_cast<int16_t>(size.second - 2)}));
+    const bool pixels = hostsim::window_width(window) > 0 && hostsim::window_height(window) > 0;
+    for (int x = 0; pixels && x < hostsim::window_width(window); ++x)
+      EXPECT_EQ(hostsim::pixel(window, x, 0), hostsim::WINDOW_BACKGROUND) << x;
+    for (int y = 0; pixels && y < hostsim::window_height(window); ++y)
+      EXPECT_EQ(hostsim::pixel(window, 0, y), hostsim::WINDOW_BACKGROUND) << y;
     expect_host_intact();
     hostsim::destroy_window(window);
   }
@@ -450,13 +495,40 @@ TEST_F(Misbehaviour_Test, TreeTenThousandLevelsDeep) {
   expect_host_intact();
 }
 
-#ifndef _WIN32
-// Bytes of stack that `work` used on a thread of its own, from a stack of `size` bytes
-// painted beforehand: whatever is no longer paint was written.
-size_t stack_used(const std::function<void()>& work, size_t size) {
+// Runs `work` on a thread of its own whose stack is `size` bytes; false when no thread
+// could be made. On POSIX the stack is memory of the test's own, painted beforehand, and
+// `used` (when given) is set to the bytes of it that the work wrote; on Windows the size
+// is the thread's reservation, as a host program's own is, and `used` is left alone.
+#ifdef _WIN32
+DWORD WINAPI run_work(void* work) {
+  (*static_cast<const std::function<void()>*>(work))();
+  return 0;
+}
+// A stack that overflows ends the process at once, with the overflow's code: Wine would
+// otherwise leave the thread hanging.
+LONG WINAPI end_on_stack_overflow(EXCEPTION_POINTERS* exception) {
+  if (exception->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW)
+    TerminateProcess(GetCurrentProcess(), EXCEPTION_STACK_OVERFLOW);
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+#endif
+bool run_on_stack(const std::function<void()>& work, size_t size, size_t* used = nullptr) {
+#ifdef _WIN32
+  void* const handler = AddVectoredExceptionHandler(1, end_on_stack_overflow);
+  HANDLE thread = CreateThread(nullptr, size, run_work, const_cast<std::function<void()>*>(&work),
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread) {
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+  RemoveVectoredExceptionHandler(handler);
+  if (!thread) return false;
+  (void)used;
+  return true;
+#else
   constexpr unsigned char PAINT = 0xA5;
   void* stack = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (stack == MAP_FAILED) return 0;
+  if (stack == MAP_FAILED) return false;
   std::memset(stack, PAINT, size);
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
@@ -466,19 +538,40 @@ size_t stack_used(const std::function<void()>& work, size_t size) {
     (*static_cast<const std::function<void()>*>(argument))();
     return nullptr;
   };
-  size_t used = 0;
-  if (pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) == 0) {
+  const bool made = pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)) == 0;
+  if (made) {
     pthread_join(thread, nullptr);
     const unsigned char* bytes = static_cast<const unsigned char*>(stack);
     size_t untouched = 0;
     while (untouched < size && bytes[untouched] == PAINT) ++untouched;
-    used = size - untouched;
+    if (used) *used = size - untouched;
   }
   pthread_attr_destroy(&attributes);
   munmap(stack, size);
-  return used;
-}
+  return made;
 #endif
+}
+
+// The walks on a thread whose stack is 1 MiB, a Windows host's main thread's, 8,000
+// levels deep (the console's limit), on every target. The undo figure makes the total
+// one byte short of Memory_Max, then reach it: so the measurement walked the whole tree,
+// and the purge then cleaned it at every level (its target is beyond what the tree
+// releases: one byte a node at 15 and one at 5).
+TEST_F(Misbehaviour_Test, EightThousandLevelsOnAOneMibStack) {
+  constexpr int DEPTH = 8000;
+  constexpr uint64_t NODES = DEPTH + 1;
+  hostsim::set_call_recording(false);  // the record would spell out every node's whole path
+  add_deep_tree(DEPTH);
+  ASSERT_EQ(module.Init(), 1);
+  for (const int32_t short_by : {1, 0}) {
+    hostsim::set_undo_bytes(static_cast<int32_t>(MEMORY_MAX - DEFAULT_SHARE - 3 * NODES) - short_by);
+    hostsim::clear_events();
+    ASSERT_TRUE(run_on_stack([&] { module.Update_A(MEMORY); }, size_t{1} << 20));
+    EXPECT_EQ(texts(4), short_by ? Strings{} : Strings{cleared(2 * NODES)});
+  }
+  EXPECT_EQ(hostsim::image_bytes(), NODES);
+  expect_host_intact();
+}
 
 // How much stack each level of the tree costs the measurement and the cleanup, from two
 // walks of different depths, and so how deep a tree the host's main thread can take.
@@ -495,7 +588,8 @@ TEST_F(Misbehaviour_Test, StackUsePerLevelOfTheTree) {
     size_t used[2];
     for (const int depth : {SHALLOW, DEEP}) {
       add_deep_tree(depth);
-      used[depth == DEEP] = stack_used(walk, STACK);
+      used[depth == DEEP] = 0;
+      EXPECT_TRUE(run_on_stack(walk, STACK, &used[depth == DEEP]));
       hostsim::reset();
       hostsim::set_recording(false);
     }

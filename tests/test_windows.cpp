@@ -81,7 +81,7 @@ TEST(Windows_Host, LargeAddressAwareHostGetsMoreThanTwoGiB) {
 #ifndef _WIN32
   GTEST_SKIP() << WINDOWS_ONLY;
 #else
-  const fs::path folder = fs::temp_directory_path() / ("kestrum-large-" + std::to_string(GetCurrentProcessId()));
+  const fs::path folder = fs::path(KESTRUM_SCRATCH_DIR) / ("large-" + std::to_string(GetCurrentProcessId()));
   fs::create_directories(folder);
   const fs::path host = folder / KESTRUM_HOST_IMAGE;
   fs::copy_file(KESTRUM_HOST_PATH, host, fs::copy_options::overwrite_existing);

@@ -1,0 +1,20 @@
+# Every seed corpus replayed through its fuzz target's entry function (fuzz/replay.cpp,
+# no libFuzzer needed), as the ctest test fuzz.TARGET of every build: the fuzz targets'
+# findings stay fixed on every target, and planted faults meet them too.
+foreach(target script_parse variable_get host_session)
+  set(program fuzz-replay-${target})
+  add_executable(${program} ${CMAKE_SOURCE_DIR}/fuzz/fuzz_${target}.cpp ${CMAKE_SOURCE_DIR}/fuzz/harness.cpp
+                            ${CMAKE_SOURCE_DIR}/fuzz/replay.cpp)
+  target_link_libraries(${program} PRIVATE kestrum-hostsim)
+  target_compile_definitions(${program} PRIVATE KESTRUM_MODULE_PATH="${KESTRUM_PATH_DRIVE}$<TARGET_FILE:kestrum>")
+  add_dependencies(${program} kestrum kestrum-cudart-sim)
+  if(WIN32)
+    # A host image, as the test program is: the image's name, a folder of its own, the
+    # simulated CUDA runtime beside it.
+    set_target_properties(${program} PROPERTIES OUTPUT_NAME ${KESTRUM_HOST_IMAGE} SUFFIX ""
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/fuzz-replay/${target})
+    add_custom_command(TARGET ${program} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:kestrum-cudart-sim> $<TARGET_FILE_DIR:${program}>)
+  endif()
+  add_test(NAME fuzz.${target} COMMAND ${program} ${KESTRUM_PATH_DRIVE}${CMAKE_SOURCE_DIR}/fuzz/corpus/${target})
+endforeach()
