@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/kestrum-host/tree_paths.h"
 #include "bench_host.h"
 #include "hostsim/db2d.h"
 #include "hostsim/events.h"
@@ -29,13 +30,16 @@ double build(Shape shape, int64_t nodes) {
   hostsim::reset();
   hostsim::set_call_recording(false);
   const auto start = std::chrono::steady_clock::now();
+  console::Tree_Paths paths;  // as the console's node action finds a node's parent
   std::string path;
   for (int64_t i = 0; i < nodes; ++i) {
+    const size_t parent_end = shape == Shape::CHAIN ? path.size() : 0;
     if (shape == Shape::CHAIN)
       path += "/n";
     else
       path = "/n" + std::to_string(i);
-    hostsim::add_node(path, 3, {{15, 1}, {5, 1}});
+    Orvan_2D* parent = paths.find(std::string_view(path).substr(0, parent_end ? parent_end : 1));
+    hostsim::add_child(parent, std::string_view(path).substr(parent_end + 1), 3, {{15, 1}, {5, 1}});
   }
   return bench::seconds_since(start);
 }

@@ -10,6 +10,6 @@ target_compile_definitions(kestrum-host PRIVATE KESTRUM_VERSION="${PROJECT_VERSI
 # On Windows the DLL carries the version as file version information.
 if(WIN32)
   enable_language(RC)
-  configure_file(${CMAKE_SOURCE_DIR}/plugin/kestrum.rc.in ${CMAKE_BINARY_DIR}/generated/kestrum.rc @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/module/plugin/kestrum.rc.in ${CMAKE_BINARY_DIR}/generated/kestrum.rc @ONLY)
   target_sources(kestrum PRIVATE ${CMAKE_BINARY_DIR}/generated/kestrum.rc)
 endif()

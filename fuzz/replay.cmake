@@ -6,15 +6,12 @@ foreach(target script_parse variable_get host_session)
   add_executable(${program} ${CMAKE_SOURCE_DIR}/fuzz/fuzz_${target}.cpp ${CMAKE_SOURCE_DIR}/fuzz/harness.cpp
                             ${CMAKE_SOURCE_DIR}/fuzz/replay.cpp)
   target_link_libraries(${program} PRIVATE kestrum-hostsim)
+  target_include_directories(${program} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${program} PRIVATE KESTRUM_MODULE_PATH="${KESTRUM_PATH_DRIVE}$<TARGET_FILE:kestrum>")
   add_dependencies(${program} kestrum kestrum-cudart-sim)
   if(WIN32)
-    # A host image, as the test program is: the image's name, a folder of its own, the
-    # simulated CUDA runtime beside it.
-    set_target_properties(${program} PROPERTIES OUTPUT_NAME ${KESTRUM_HOST_IMAGE} SUFFIX ""
-      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/fuzz-replay/${target})
-    add_custom_command(TARGET ${program} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:kestrum-cudart-sim> $<TARGET_FILE_DIR:${program}>)
+    # A host image, as the test program is.
+    kestrum_windows_host_image(${program} ${CMAKE_BINARY_DIR}/bin/fuzz-replay/${target})
   endif()
   add_test(NAME fuzz.${target} COMMAND ${program} ${KESTRUM_PATH_DRIVE}${CMAKE_SOURCE_DIR}/fuzz/corpus/${target})
 endforeach()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The normal build (folder build/) with the module instrumented for coverage: builds,
 # runs every test, then reports the line and branch coverage of the module's own code
-# (plugin/ accounting/ panel/ script/) and fails below 95 % of lines or 90 % of branches.
+# (module/) and fails below 95 % of lines or 90 % of branches.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KESTRUM_BUILD:-build}
@@ -14,7 +14,7 @@ ctest --test-dir "$build" --output-on-failure -j2
 # Branches that only exception unwinding takes, and "branches" on lines without code,
 # are the compiler's, not the module's.
 gcovr --root . --object-directory "$build" \
-  --filter 'plugin/' --filter 'accounting/' --filter 'panel/' --filter 'script/' --filter 'platform/' \
+  --filter 'module/' \
   --exclude-throw-branches --exclude-unreachable-branches \
   --txt "$build/coverage-lines.txt" --print-summary \
   --fail-under-line 95 --fail-under-branch 90

@@ -476,12 +476,9 @@ TEST_F(Misbehaviour_Test, PanelWindowOfWidthZeroAndOtherOddSizes) {
 // A straight line of `depth` nodes below the root, each holding 3 bytes of which a
 // cleanup at level 15 releases one and at level 5 another.
 void add_deep_tree(int depth) {
-  std::string path;
-  hostsim::add_node("/", 3, {{15, 1}, {5, 1}});
-  for (int level = 1; level <= depth; ++level) {
-    path += "/n";
-    hostsim::add_node(path, 3, {{15, 1}, {5, 1}});
-  }
+  Orvan_2D* node = hostsim::root_node();
+  hostsim::set_node(node, 3, {{15, 1}, {5, 1}});
+  for (int level = 1; level <= depth; ++level) node = hostsim::add_child(node, "n", 3, {{15, 1}, {5, 1}});
 }
 
 // Measured, shown and cleaned on the host's own thread: the walks recurse once a level.

@@ -4,12 +4,15 @@
 // makes the host hold real memory for the bytes it reports.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "apps/kestrum-host/console.h"
+#include "apps/kestrum-host/tree_paths.h"
 #include "hostsim/db2d.h"
 #include "hostsim/db3d.h"
+#include "hostsim/printable.h"
 #include "hostsim/undo.h"
 
 namespace console {
@@ -37,7 +40,8 @@ bool take_real(Words& words) {
 }
 
 // The host model reports bad paths, unknown nodes and the like as invalid_argument.
-Handler reporting(void (*action)(Words)) {
+template <typename Action>
+Handler reporting(Action action) {
   return [action](Session&, const Words& words) {
     try {
       action(words);
@@ -47,8 +51,8 @@ Handler reporting(void (*action)(Words)) {
   };
 }
 
-// node PATH BYTES [L=FREED ...] [real]
-void node(Words words) {
+// node PATH BYTES [L=FREED ...] [real]: the parent found through the session's paths.
+void node(Tree_Paths& paths, Words words) {
   const bool real = take_real(words);
   expect_args(words, 2, 64, "node PATH BYTES [L=FREED ...] [real]");
   std::vector<hostsim::Level_Release> releases;
@@ -62,7 +66,16 @@ void node(Words words) {
   if (depth > MAX_TREE_DEPTH)
     throw Action_Error("node too deep: " + std::to_string(depth) + " levels below the root, at most " +
                        std::to_string(MAX_TREE_DEPTH) + " (the module's walk must fit a 1 MiB stack)");
-  hostsim::add_node(words[1], parse_bytes(words[2]), releases, real);
+  const std::string_view path = words[1];
+  const uint64_t bytes = parse_bytes(words[2]);
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) throw Action_Error("a path begins with /: " + hostsim::printable(path));
+  if (path.size() == 1) return hostsim::set_node(hostsim::root_node(), bytes, releases, real);
+  if (slash + 1 == path.size() || (slash > 0 && path[slash - 1] == '/'))
+    throw Action_Error("empty node name in " + hostsim::printable(path));
+  Orvan_2D* parent = paths.find(path.substr(0, slash == 0 ? 1 : slash), path);
+  if (!parent) throw Action_Error("no parent node for " + hostsim::printable(path));
+  hostsim::add_child(parent, path.substr(slash + 1), bytes, releases, real);
 }
 
 void drop(Words words) {
@@ -136,7 +149,8 @@ Handler counted(Handler action) {
 }  // namespace
 
 void add_data_actions(Action_Table& table) {
-  table.add("node", counted(reporting(node)), NOTHING,
+  const auto paths = std::make_shared<Tree_Paths>();
+  table.add("node", counted(reporting([paths](Words words) { node(*paths, std::move(words)); })), NOTHING,
             "node PATH BYTES [L=FREED ...] [real]\tan image node; a cleanup at level L frees FREED of it");
   table.add("drop", reporting(drop), NOTHING, "drop PATH\tremoves a node and its subtree");
   table.add("root", reporting(root), NOTHING, "root null|set\tthe image tree's root pointer null, or set again");

@@ -1,14 +1,16 @@
 // The host's 2-D image database: a tree of nodes, each holding bytes of its own and
 // locked by whoever reads it, reached through "$DB_2D_ROOT_PT"; and the 2-D file
 // records with their image records, reached through "$DB_2D_FILE_NB" and
-// "$DB_2D_FILE_PT". Nodes are addressed by path: "/" is the root, which always exists,
-// "/a/b" is child b of the root's child a. Children are kept in the order added.
+// "$DB_2D_FILE_PT". Nodes are reached by handle (the Orvan_2D the module sees), or by
+// path: "/" is the root, which always exists, "/a/b" is child b of the root's child a,
+// found name by name. Children are kept in the order added.
 //
 // Bad paths, missing parents and unknown nodes throw std::invalid_argument.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/host_services.h"
@@ -21,10 +23,25 @@ struct Level_Release {
   uint64_t bytes;
 };
 
-// Adds the node at `path` (its parent must exist) holding `bytes` itself; an existing
-// node, the root included, gets these bytes and releases instead, keeping its children.
+// ---- By handle: a node's handle stays valid until the node is removed ----
+Orvan_2D* root_node();
+// The child of `parent` named `name`, or null.
+Orvan_2D* child_node(Orvan_2D* parent, std::string_view name);
+// Adds child `name` (no '/', not empty) of `parent` holding `bytes` itself, and returns
+// it; an existing child gets these bytes and releases instead, keeping its children.
 // The releases must not add up to more than `bytes`. With `real` the node holds real
 // memory for its bytes, touched, given back as it is released.
+Orvan_2D* add_child(Orvan_2D* parent, std::string_view name, uint64_t bytes,
+                    const std::vector<Level_Release>& releases = {}, bool real = false);
+// Gives an existing node (the root, say) these bytes and releases instead of its own.
+void set_node(Orvan_2D* node, uint64_t bytes, const std::vector<Level_Release>& releases = {},
+              bool real = false);
+// How many times nodes were removed so far (by drop_node, a cleanup's drop or a reset):
+// a handle kept from before a change of this count may be gone.
+uint64_t node_removals();
+
+// ---- By path ----
+// The node at `path` (its parent must exist), as add_child and set_node make it.
 void add_node(const std::string& path, uint64_t bytes,
               const std::vector<Level_Release>& releases = {}, bool real = false);
 // Removes a node and its subtree; the root cannot be removed.

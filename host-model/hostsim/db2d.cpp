@@ -92,12 +92,7 @@ Node& root() {
   return *g_root;
 }
 
-// The last node added and its path. A tree is built parent before child and sibling
-// after sibling, so the next node's parent is mostly this node or its parent, found by
-// comparing the path's bytes instead of looking up each name along it: adding a node
-// then costs the same at any depth, besides reading its path once.
-Node* g_last_added = nullptr;
-std::string g_last_added_path;
+uint64_t g_node_removals = 0;
 
 void check_begins_with_slash(std::string_view path) {
   if (path.empty() || path[0] != '/')
@@ -139,26 +134,6 @@ Node& existing(const std::string& path) {
   Node* node = find(path);
   if (!node) throw std::invalid_argument("no node " + printable(path));
   return *node;
-}
-
-// The node at `parent_path` ("/" or "/a/b"), the last node added or its parent when
-// the bytes say so. `shared` is set to how many bytes at the start of the last node's
-// path the new path shares (0 when the parent was looked up by name).
-Node* parent_at(std::string_view parent_path, std::string_view path, size_t& shared) {
-  shared = 0;
-  if (g_last_added) {
-    if (parent_path == g_last_added_path) {
-      shared = parent_path.size();
-      return g_last_added;
-    }
-    const std::string_view last(g_last_added_path);
-    const size_t slash = last.rfind('/');
-    if (g_last_added->parent && parent_path == last.substr(0, slash == 0 ? 1 : slash)) {
-      shared = parent_path.size();
-      return g_last_added->parent;
-    }
-  }
-  return descend(&root(), parent_path.substr(1), path);
 }
 
 File_Record& file_record(uint32_t file) {
@@ -209,7 +184,7 @@ const Reset_Registration g_reset{[] {
   g_file_pt = nullptr;
   g_node_faults.clear();
   g_locks_held = 0;
-  g_last_added = nullptr;
+  ++g_node_removals;
   g_tree_bytes = 0;
   g_record_bytes = 0;
   define_tables();
@@ -217,31 +192,15 @@ const Reset_Registration g_reset{[] {
 
 }  // namespace
 
-void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_Release>& releases,
-              bool real) {
+Orvan_2D* root_node() { return &root(); }
+
+Orvan_2D* child_node(Orvan_2D* parent, std::string_view name) { return child_named(*as_node(parent), name); }
+
+void set_node(Orvan_2D* handle, uint64_t bytes, const std::vector<Level_Release>& releases, bool real) {
   uint64_t releasable = 0;
   for (const Level_Release& release : releases) {
     if (release.bytes > bytes - releasable) throw std::invalid_argument("releases exceed the node's bytes");
     releasable += release.bytes;
-  }
-  check_begins_with_slash(path);
-  Node* node = &root();
-  size_t shared = 0;  // bytes of the last node's path that this path starts with
-  if (path.size() > 1) {
-    const size_t slash = path.rfind('/');
-    const std::string_view name = std::string_view(path).substr(slash + 1);
-    if (name.empty() || (slash > 0 && path[slash - 1] == '/'))
-      throw std::invalid_argument("empty node name in " + printable(path));
-    Node* parent = parent_at(std::string_view(path).substr(0, slash == 0 ? 1 : slash), path, shared);
-    if (!parent) throw std::invalid_argument("no parent node for " + printable(path));
-    node = child_named(*parent, name);
-    if (!node) {
-      parent->children.push_back(std::make_unique<Node>());
-      node = parent->children.back().get();
-      node->name = name;
-      node->parent = parent;
-      parent->by_name.emplace(node->name, node);
-    }
   }
   // Take the real memory first, so a failure leaves the node as it was.
   std::vector<Real_Memory> release_memory;
@@ -250,20 +209,56 @@ void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_R
     for (const Level_Release& release : releases) release_memory.emplace_back(release.bytes);
     rest_memory = Real_Memory(bytes - releasable);
   }
+  Node* node = as_node(handle);
   g_tree_bytes += bytes - node->bytes;
   node->bytes = bytes;
   node->releases = releases;
   node->release_memory = std::move(release_memory);
   node->rest_memory = std::move(rest_memory);
-  g_last_added = node;
-  g_last_added_path.resize(shared);  // only the bytes past the shared start are copied
-  g_last_added_path.append(path, shared, std::string::npos);
+}
+
+Orvan_2D* add_child(Orvan_2D* parent_handle, std::string_view name, uint64_t bytes,
+                    const std::vector<Level_Release>& releases, bool real) {
+  if (name.empty() || name.find('/') != std::string_view::npos)
+    throw std::invalid_argument("not a node name: " + printable(name));
+  Node& parent = *as_node(parent_handle);
+  Node* node = child_named(parent, name);
+  const bool added = !node;
+  if (added) {
+    parent.children.push_back(std::make_unique<Node>());
+    node = parent.children.back().get();
+    node->name = name;
+    node->parent = &parent;
+    parent.by_name.emplace(node->name, node);
+  }
+  try {
+    set_node(node, bytes, releases, real);
+  } catch (...) {
+    if (added) {  // leave the tree as it was
+      parent.by_name.erase(node->name);
+      parent.children.pop_back();
+    }
+    throw;
+  }
+  return node;
+}
+
+uint64_t node_removals() { return g_node_removals; }
+
+void add_node(const std::string& path, uint64_t bytes, const std::vector<Level_Release>& releases,
+              bool real) {
+  check_path(path);
+  if (path.size() == 1) return set_node(&root(), bytes, releases, real);
+  const size_t slash = path.rfind('/');
+  Node* parent = find(std::string_view(path).substr(0, slash == 0 ? 1 : slash));
+  if (!parent) throw std::invalid_argument("no parent node for " + printable(path));
+  add_child(parent, std::string_view(path).substr(slash + 1), bytes, releases, real);
 }
 
 void drop_node(const std::string& path) {
   Node& node = existing(path);
   if (!node.parent) throw std::invalid_argument("the root cannot be dropped");
-  g_last_added = nullptr;  // it may lie in the subtree
+  ++g_node_removals;  // handles into the subtree go
   Node& parent = *node.parent;
   g_tree_bytes -= subtree_bytes(node);
   parent.by_name.erase(node.name);
