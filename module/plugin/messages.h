@@ -28,12 +28,19 @@ inline bool Message_Enabled(int code) {
   }
 }
 
+// Writes `format` with its arguments under `code`, when that code is enabled. Called
+// through KESTRUM_MESSAGE, which has the format checked first.
+template <typename... Args>
+inline void Write_Message(int code, const char* format, Args... args) {
+  if (Message_Enabled(code)) Error_Fct(hwnd, code, Host_Text(format), args...);
+}
+
 }  // namespace kestrum
 
-// Writes `format` with its arguments under `code`, when that code is enabled. A macro,
-// so that Error_Fct receives each call's format as the constant text it is, and the
-// compiler checks the arguments against it.
-#define KESTRUM_MESSAGE(code, format, ...)                                                       \
-  (::kestrum::Message_Enabled(code)                                                              \
-       ? static_cast<void>(Error_Fct(hwnd, code, const_cast<char*>(format), ##__VA_ARGS__)) \
-       : static_cast<void>(0))
+// Writes a message: `format` with its arguments under `code`, when that code is enabled.
+// The call of Error_Fct inside sizeof is never made; it is there so that the compiler
+// checks the arguments against the format, by Error_Fct's format attribute, at every
+// call site: a mismatch fails the build.
+#define KESTRUM_MESSAGE(code, format, ...)                                                   \
+  (static_cast<void>(sizeof(Error_Fct(hwnd, code, const_cast<char*>(format), ##__VA_ARGS__))), \
+   ::kestrum::Write_Message(code, format, ##__VA_ARGS__))
