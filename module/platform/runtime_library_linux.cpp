@@ -32,10 +32,8 @@ Library Open_Library(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOC
 
 void Close_Library(Library library) { dlclose(library); }
 
-void Keep_Library(Library library) {
-  if (g_kept.library && g_kept.library != library) dlclose(g_kept.library);
-  g_kept.library = library;
-}
+// The module keeps one library at most: it opens none while it keeps one.
+void Keep_Library(Library library) { g_kept.library = library; }
 
 Library_Function Find_Function(Library library, const char* name) {
   return reinterpret_cast<Library_Function>(dlsym(library, name));
