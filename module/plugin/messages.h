@@ -32,7 +32,10 @@ inline bool Message_Enabled(int code) {
 // through KESTRUM_MESSAGE, which has the format checked first.
 template <typename... Args>
 inline void Write_Message(int code, const char* format, Args... args) {
-  if (Message_Enabled(code)) Error_Fct(hwnd, code, Host_Text(format), args...);
+  // Called through a pointer, which carries no format attribute: the format, checked
+  // where the message is written, is a variable here.
+  int (*const error_fct)(HWND, int, char*, ...) = Error_Fct;
+  if (Message_Enabled(code)) error_fct(hwnd, code, Host_Text(format), args...);
 }
 
 }  // namespace kestrum
