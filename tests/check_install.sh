@@ -14,7 +14,7 @@ fi
 mode=$1 build=$2 source=$3 libdir=$4 system=$5 version=$6
 skip() { echo "skipped: $*"; exit 77; }
 [[ $system == Linux || $system == Windows ]] || skip "no file list is written for $system"
-scratch=$(realpath "$(mktemp -d)")
+scratch=$(realpath "$(mktemp -d "$build/install-check.XXXXXX")")
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 

@@ -51,12 +51,19 @@ std::string quoted(const std::string& word) {
 const char CHANGE_FOLDER[] = "cd ";
 #endif
 
+// Where the tests' files go: a folder of the build's own.
+fs::path scratch_root() {
+  const fs::path root = KESTRUM_SCRATCH_DIR;
+  fs::create_directories(root);
+  return root;
+}
+
 // A folder of its own for each test, removed at the end.
 struct Scratch {
   const fs::path path = [] {
     std::random_device random;
     fs::path made;
-    do made = fs::temp_directory_path() / ("kestrum-console-" + std::to_string(random()));
+    do made = scratch_root() / ("console-" + std::to_string(random()));
     while (!fs::create_directory(made));
     return made;
   }();
@@ -74,7 +81,7 @@ struct Result {
 
 // Runs `program` (the console by default) with `args` in `folder`, `input` on its standard input.
 Result run_console(const std::vector<std::string>& args, const std::string& input = "",
-                   const fs::path& folder = fs::temp_directory_path(),
+                   const fs::path& folder = scratch_root(),
                    const std::string& program = KESTRUM_HOST_PATH) {
   Scratch files;
   std::ofstream(files.path / "in", std::ios::binary) << input;
@@ -366,7 +373,7 @@ TEST(Console_Gpu, RuntimeLackingOneOfItsCallsIsNoGpu) {
 #else
     // dlopen searches LD_LIBRARY_PATH before the system's folders.
     const Result run = run_console({"LD_LIBRARY_PATH=" + runtime.string(), KESTRUM_HOST_PATH, "-"}, session,
-                                   fs::temp_directory_path(), "env");
+                                   scratch_root(), "env");
 #endif
     EXPECT_EQ(run.status, 0) << run.err;
     // No GPU: the panel's height without the GPU bar, no GPU message at open, a total of 0.
@@ -494,7 +501,7 @@ TEST(Console_CommandLine, HelpNamesTheDocumentOfTheBuildOrOfTheInstall) {
   std::ofstream(docs / "console.md") << "# kestrum-host\n";
   const fs::path console = prefix.path / "bin" / fs::path(KESTRUM_HOST_PATH).filename();
   fs::copy_file(KESTRUM_HOST_PATH, console);
-  const Result installed = run_console({"--help"}, "", fs::temp_directory_path(), console.string());
+  const Result installed = run_console({"--help"}, "", scratch_root(), console.string());
   EXPECT_EQ(installed.status, 0);
   EXPECT_TRUE(same(document(installed), docs / "console.md")) << installed.out;
 }
