@@ -1,7 +1,7 @@
 # Every seed corpus replayed through its fuzz target's entry function (fuzz/replay.cpp,
 # no libFuzzer needed), as the ctest test fuzz.TARGET of every build: the fuzz targets'
 # findings stay fixed on every target, and planted faults meet them too.
-foreach(target script_parse variable_get host_session)
+foreach(target ${KESTRUM_FUZZ_TARGETS})
   set(program fuzz-replay-${target})
   add_executable(${program} ${CMAKE_SOURCE_DIR}/fuzz/fuzz_${target}.cpp ${CMAKE_SOURCE_DIR}/fuzz/harness.cpp
                             ${CMAKE_SOURCE_DIR}/fuzz/replay.cpp)

@@ -117,19 +117,19 @@ std::string picture_file(const Session& session, const std::string& word, const 
   return session.picture_path(word);
 }
 
-void write_picture(HWND window, const std::string& path) {
+namespace {
+// A window or a picture, written as write_picture says.
+template <typename Source>
+void write_png_of(const Source& source, const std::string& path) {
   const std::string problem = hostsim::prepare_output_file(path);
   if (!problem.empty()) throw Action_Error(problem);
   std::string error;
-  if (!hostsim::write_png(window, path, error)) throw Action_Error(error);
+  if (!hostsim::write_png(source, path, error)) throw Action_Error(error);
 }
+}  // namespace
 
-void write_picture(const hostsim::Picture& picture, const std::string& path) {
-  const std::string problem = hostsim::prepare_output_file(path);
-  if (!problem.empty()) throw Action_Error(problem);
-  std::string error;
-  if (!hostsim::write_png(picture, path, error)) throw Action_Error(error);
-}
+void write_picture(HWND window, const std::string& path) { write_png_of(window, path); }
+void write_picture(const hostsim::Picture& picture, const std::string& path) { write_png_of(picture, path); }
 
 void add_panel_actions(Action_Table& table) {
   table.add("panel", panel_action, MODULE | INITIALISED,

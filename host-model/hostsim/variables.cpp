@@ -26,7 +26,6 @@ struct Variable {
   bool visible = false;
   int asked = 0;  // Fct_Variable_Get lookups of this name since the last reset
 
-
   void* address() { return external ? external : &word; }
 };
 

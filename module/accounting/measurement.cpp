@@ -95,13 +95,18 @@ void Look_Up_DB_Variables() {
   db_variable_missing = !v.file_nb || !v.file_pt || !v.root_pt;
 }
 
-// What the visit of a node does before the node is measured: its trace line, and the
-// lookups while a variable is missing. Out of line and reached only when either is due,
-// so that the walk's frame keeps room neither for their arguments nor for the node
-// across the calls.
-[[gnu::noinline, gnu::cold]] Orvan_2D* Visit(Orvan_2D* node) {
+// What every call of Memory_Compute_DB, and so every visit of a node, does first: its
+// trace line, and the lookups while a variable is missing.
+inline void Begin_Visit() {
   KESTRUM_MESSAGE(MSG_TRACE_MEMORY, DB_TRACE);
   if (db_variable_missing) Look_Up_DB_Variables();
+}
+
+// The visit of a node below the top, out of line and reached only when its trace line or
+// a lookup is due, so that the walk's frame keeps room neither for their arguments nor
+// for the node across the calls.
+[[gnu::noinline, gnu::cold]] Orvan_2D* Visit(Orvan_2D* node) {
+  Begin_Visit();
   return node;
 }
 
@@ -133,10 +138,9 @@ uint64_t Memory_Compute_Default() {
 // With a null start node, the top of the walk: the file records, counted once without a
 // lock, then the tree from the root. Given a node, that node's subtree alone.
 uint64_t Memory_Compute_DB(Orvan_2D* start) {
-  // As a node's visit, but in line: a call of the cold Visit here would have the
-  // compiler take the whole measurement for a rarely run path.
-  KESTRUM_MESSAGE(MSG_TRACE_MEMORY, DB_TRACE);
-  if (db_variable_missing) Look_Up_DB_Variables();
+  // In line: a call of the cold Visit here would have the compiler take the whole
+  // measurement for a rarely run path.
+  Begin_Visit();
   uint64_t total = 0;
   if (!start) {
     total = File_Images(db_variables.file_nb, db_variables.file_pt);

@@ -179,13 +179,12 @@ bool write_png(HWND window, const std::string& path, std::string& error) {
     error = "no such window";
     return false;
   }
-  const SIZE client = client_size(window);
-  const std::vector<uint32_t> pixels = capture(window, 0, 0, client.cx, client.cy);
-  if (pixels.empty()) {
+  const Picture picture = window_picture(window);
+  if (picture.pixels.empty()) {
     error = "the window has no pixels";
     return false;
   }
-  return write_pixels_png(pixels, client.cx, client.cy, path, error);
+  return write_pixels_png(picture.pixels, picture.width, picture.height, path, error);
 }
 
 bool write_png(const Picture& picture, const std::string& path, std::string& error) {
